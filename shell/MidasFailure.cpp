@@ -1,0 +1,18 @@
+#include "MidasFailure.h"
+
+#include "Application.h"
+#include "Dialogs.h"
+#include "midasdll.h"
+
+#include <cstdlib>
+
+void MidasFailure(const char* caption) {
+    std::int32_t code = MIDASgetLastError();
+    const char* text = MIDASgetErrorMessage(code);
+    {
+        DisabledWindows disabled(nullptr);
+        MessageBoxA(Application.Handle(), text ? text : "", caption, MB_OK);
+    }
+    MIDASclose();
+    std::exit(0);
+}

@@ -1,0 +1,49 @@
+// The program body: the music library is started before anything else and stopped after the last
+// window has closed; in between the five windows are created and the message loop runs.
+#include "Application.h"
+#include "MidasFailure.h"
+#include "StandardKinds.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit3.h"
+#include "Unit4.h"
+#include "Unit5.h"
+#include "midasdll.h"
+
+#include <commctrl.h>
+
+namespace {
+constexpr char kStartupFailure[] = "MIDAS Error";
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    MIDASstartup();
+    if (!MIDASok(MIDASinit()))
+        MidasFailure(kStartupFailure);
+    if (!MIDASok(MIDASstartBackgroundPlay(0)))
+        MidasFailure(kStartupFailure);
+
+    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&controls);
+    RegisterStandardKinds();
+    Application.SetTitle("Korvadel Installer v1.0");
+    try {
+        Application.CreateForm(Form1);
+        Application.CreateForm(Form2);
+        Application.CreateForm(Form3);
+        Application.CreateForm(Form4);
+        Application.CreateForm(Form5);
+    } catch (const std::exception& e) {
+        // A window that cannot be read is a fault of the program itself; say which and stop.
+        Application.ShowException(e);
+        MIDASstopBackgroundPlay();
+        MIDASclose();
+        return 0;
+    }
+    Application.Run();
+
+    if (!MIDASok(MIDASstopBackgroundPlay()))
+        MidasFailure(kStartupFailure);
+    MIDASclose();
+    return 0;
+}

@@ -1,0 +1,141 @@
+#include "Application.h"
+
+#include "Dialogs.h"
+#include "Form.h"
+
+TApplication Application;
+
+namespace {
+constexpr char kWindowClass[] = "TApplication";
+}
+
+HWND TApplication::Handle() {
+    if (!handle_) {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = WndProc;
+        windowClass.hInstance = GetModuleHandleA(nullptr);
+        windowClass.hIcon = LoadIconA(windowClass.hInstance, "MAINICON");
+        windowClass.lpszClassName = kWindowClass;
+        RegisterClassA(&windowClass);
+        // A zero-sized popup with a caption is the program's entry in the task bar.
+        handle_ = CreateWindowExA(0, kWindowClass, title_.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS |
+                                                                      WS_SYSMENU | WS_MINIMIZEBOX,
+                                  GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
+                                  nullptr, nullptr, windowClass.hInstance, nullptr);
+    }
+    return handle_;
+}
+
+void TApplication::SetTitle(const std::string& title) {
+    title_ = title;
+    SetWindowTextA(Handle(), title_.c_str());
+}
+
+void TApplication::Run() {
+    if (mainForm_)
+        mainForm_->Show();
+    while (!terminated_)
+        HandleMessage();
+}
+
+void TApplication::Terminate() {
+    terminated_ = true;
+    PostQuitMessage(0);
+}
+
+void TApplication::HandleMessage() {
+    MSG message;
+    BOOL got = GetMessageA(&message, nullptr, 0, 0);
+    if (got == 0 || got == -1) {
+        terminated_ = true;
+        return;
+    }
+    ProcessMessage(message);
+}
+
+void TApplication::ProcessMessages() {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+        if (message.message == WM_QUIT) {
+            terminated_ = true;
+            return;
+        }
+        ProcessMessage(message);
+    }
+}
+
+bool TApplication::ProcessMessage(MSG& message) {
+    if (IsShortCut(message))
+        return true;
+    TranslateMessage(&message);
+    DispatchMessageA(&message);
+    return true;
+}
+
+bool TApplication::IsShortCut(const MSG& message) {
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN)
+        return false;
+    TForm* form = TForm::FromWindow(GetAncestor(message.hwnd, GA_ROOT));
+    if (!form || GetActiveWindow() != form->Handle() || !IsWindowEnabled(form->Handle()))
+        return false;
+    try {
+        return form->IsShortCut(static_cast<WORD>(message.wParam));
+    } catch (const std::exception& e) {
+        ShowException(e);
+        return true;
+    }
+}
+
+void TApplication::ShowException(const std::exception& failure) {
+    ShowMessageBox(failure.what(), title_, MB_OK | MB_ICONSTOP);
+}
+
+TApplication::HookId TApplication::HookMainWindow(Hook hook) {
+    Handle();
+    return hooks_.insert(hooks_.begin(), std::move(hook));
+}
+
+void TApplication::UnhookMainWindow(HookId id) { hooks_.erase(id); }
+
+UINT_PTR TApplication::StartTimer(UINT interval, std::function<void()> tick) {
+    UINT_PTR id = nextTimer_++;
+    timers_.emplace_back(id, std::move(tick));
+    SetTimer(Handle(), id, interval, nullptr);
+    return id;
+}
+
+void TApplication::StopTimer(UINT_PTR id) {
+    if (handle_)
+        KillTimer(handle_, id);
+    timers_.remove_if([id](const auto& timer) { return timer.first == id; });
+}
+
+LRESULT CALLBACK TApplication::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    try {
+        // A hook may unhook itself while it runs.
+        for (auto it = Application.hooks_.begin(); it != Application.hooks_.end();) {
+            auto hook = it++;
+            LRESULT result = 0;
+            if ((*hook)(message, wParam, lParam, result))
+                return result;
+        }
+        if (message == WM_TIMER) {
+            for (const auto& [id, tick] : Application.timers_)
+                if (id == wParam) {
+                    auto run = tick;
+                    run();
+                    break;
+                }
+            return 0;
+        }
+        if (message == WM_CLOSE) {
+            if (Application.mainForm_)
+                Application.mainForm_->Close();
+            return 0;
+        }
+    } catch (const std::exception& e) {
+        Application.ShowException(e);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

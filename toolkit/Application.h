@@ -1,0 +1,67 @@
+// The application object: title, main form, message loop and the hidden window that owns the
+// program's windows and receives messages posted to the application.
+#pragma once
+
+#include <exception>
+#include <functional>
+#include <list>
+#include <memory>
+#include <string>
+#include <windows.h>
+
+class TForm;
+
+class TApplication {
+public:
+    // Made when first asked for, so that boxes shown before the forms exist have an owner.
+    HWND Handle();
+
+    const std::string& Title() const { return title_; }
+    void SetTitle(const std::string& title);
+
+    TForm* MainForm() const { return mainForm_; }
+
+    // Makes a form; the first one made becomes the main form.
+    template <class Form> void CreateForm(Form*& reference) {
+        reference = new Form();
+        if (!mainForm_)
+            mainForm_ = reference;
+    }
+
+    // Shows the main form and dispatches messages until the application is terminated.
+    void Run();
+    void Terminate();
+    bool Terminated() const { return terminated_; }
+    // Waits for one message and dispatches it.
+    void HandleMessage();
+    // Dispatches every message waiting, then returns.
+    void ProcessMessages();
+
+    // The standard error box: the failure's message under the title, with the error icon.
+    void ShowException(const std::exception& failure);
+
+    // Hooks see every message of the hidden window first; a hook that returns true has handled it.
+    using Hook = std::function<bool(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)>;
+    using HookId = std::list<Hook>::iterator;
+    HookId HookMainWindow(Hook hook);
+    void UnhookMainWindow(HookId id);
+
+    // Timers tick through the hidden window.
+    UINT_PTR StartTimer(UINT interval, std::function<void()> tick);
+    void StopTimer(UINT_PTR id);
+
+private:
+    bool ProcessMessage(MSG& message);
+    bool IsShortCut(const MSG& message);
+    static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND handle_ = nullptr;
+    std::string title_;
+    TForm* mainForm_ = nullptr;
+    bool terminated_ = false;
+    std::list<Hook> hooks_;
+    std::list<std::pair<UINT_PTR, std::function<void()>>> timers_;
+    UINT_PTR nextTimer_ = 1;
+};
+
+extern TApplication Application;

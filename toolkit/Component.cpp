@@ -1,0 +1,52 @@
+#include "Component.h"
+
+#include <map>
+
+TComponent* TComponent::InsertComponent(std::unique_ptr<TComponent> component) {
+    component->owner_ = this;
+    components_.push_back(std::move(component));
+    return components_.back().get();
+}
+
+TComponent* TComponent::FindComponent(const std::string& name) const {
+    for (const auto& component : components_)
+        if (component->Name == name)
+            return component.get();
+    return nullptr;
+}
+
+void TComponent::SetProperty(const std::string& name, const DefValue& value, Binder&) {
+    value.Fail(ClassName + " " + Name + " has no property " + name);
+}
+
+void TComponent::InsertChild(TComponent* child, const std::string& where) {
+    throw Exception(where + ": " + ClassName + " " + Name + " cannot hold " + child->ClassName);
+}
+
+void TComponent::Describe(InspectRecord& record) const {
+    record.emplace_back("name", Name);
+    record.emplace_back("kind", ClassName);
+}
+
+TComponent::~TComponent() {
+    while (!components_.empty())
+        components_.pop_back();
+}
+
+namespace {
+std::map<std::string, ComponentFactory>& Kinds() {
+    static std::map<std::string, ComponentFactory> kinds;
+    return kinds;
+}
+} // namespace
+
+void RegisterComponentKind(const std::string& kind, ComponentFactory factory) { Kinds()[kind] = std::move(factory); }
+
+std::unique_ptr<TComponent> CreateComponent(const std::string& kind, const std::string& where) {
+    auto found = Kinds().find(kind);
+    if (found == Kinds().end())
+        throw Exception(where + ": unknown kind " + kind);
+    auto component = found->second();
+    component->ClassName = kind;
+    return component;
+}

@@ -1,0 +1,87 @@
+// Components: named objects owned by a window and configured from its definition.
+#pragma once
+
+#include "Definition.h"
+#include "Exception.h"
+
+#include <any>
+#include <functional>
+#include <memory>
+#include <string>
+#include <typeinfo>
+#include <utility>
+#include <vector>
+
+class TObject {
+public:
+    virtual ~TObject() = default;
+};
+
+class TComponent;
+
+// Event types shared by every component.
+using TNotifyEvent = std::function<void(TObject* Sender)>;
+
+// What the names in a definition stand for while it is read: handlers of the window and other
+// components of it (which may be defined further down, so references are resolved at the end).
+class Binder {
+public:
+    virtual const std::any& Handler(const DefValue& name) = 0;
+    virtual void Reference(const DefValue& name, std::function<void(TComponent*)> assign) = 0;
+
+protected:
+    ~Binder() = default;
+};
+
+// Binds a handler to an event, failing loudly when the handler's signature does not fit it.
+template <class Event> void BindEvent(Event& event, const DefValue& name, Binder& binder) {
+    const std::any& handler = binder.Handler(name);
+    const Event* fitting = std::any_cast<Event>(&handler);
+    if (!fitting)
+        name.Fail("handler " + name.Name() + " does not fit this event");
+    event = *fitting;
+}
+
+// One line of what a window tells about itself: key and value pairs.
+using InspectRecord = std::vector<std::pair<std::string, std::string>>;
+
+class TComponent : public TObject {
+public:
+    TComponent() = default;
+    TComponent(const TComponent&) = delete;
+    TComponent& operator=(const TComponent&) = delete;
+
+    std::string Name;
+    std::string ClassName;
+    TComponent* Owner() const { return owner_; }
+    // Set where a visual form editor would host the component; the program never sets it.
+    bool Designing = false;
+
+    // Takes ownership; components are released with their owner, in reverse order.
+    TComponent* InsertComponent(std::unique_ptr<TComponent> component);
+    const std::vector<std::unique_ptr<TComponent>>& Components() const { return components_; }
+    TComponent* FindComponent(const std::string& name) const;
+
+    // A property written by a definition; unknown names are an error, never ignored.
+    virtual void SetProperty(const std::string& name, const DefValue& value, Binder& binder);
+    // A component nested inside this one in a definition.
+    virtual void InsertChild(TComponent* child, const std::string& where);
+    // Runs once every property of the whole window has been set.
+    virtual void Loaded() {}
+    virtual void Describe(InspectRecord& record) const;
+
+    ~TComponent() override;
+
+private:
+    TComponent* owner_ = nullptr;
+    std::vector<std::unique_ptr<TComponent>> components_;
+};
+
+// The kinds a definition may name, each with the function that makes one.
+using ComponentFactory = std::function<std::unique_ptr<TComponent>()>;
+void RegisterComponentKind(const std::string& kind, ComponentFactory factory);
+std::unique_ptr<TComponent> CreateComponent(const std::string& kind, const std::string& where);
+
+template <class T> void RegisterComponentKind(const std::string& kind) {
+    RegisterComponentKind(kind, [] { return std::make_unique<T>(); });
+}

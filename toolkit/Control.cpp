@@ -1,0 +1,251 @@
+#include "Control.h"
+
+#include "Application.h"
+#include "Menu.h"
+
+TControl::TControl() {
+    Font.OnChange = [this] {
+        parentFont_ = false;
+        FontChanged();
+    };
+}
+
+void TControl::SetParent(TWinControl* parent) {
+    parent_ = parent;
+    if (!parent)
+        return;
+    parent->InsertControl(this);
+    if (parentFont_) {
+        Font.Assign(parent->Font);
+        parentFont_ = true;
+    }
+    if (parentColor_)
+        color_ = parent->Color();
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    if (left == left_ && top == top_ && width == width_ && height == height_)
+        return;
+    RECT old = BoundsRect();
+    left_ = left;
+    top_ = top;
+    width_ = width;
+    height_ = height;
+    BoundsChanged(old);
+}
+
+void TControl::BoundsChanged(const RECT& old) {
+    if (parent_ && parent_->HandleAllocated() && visible_) {
+        InvalidateRect(parent_->Handle(), &old, FALSE);
+        Invalidate();
+    }
+}
+
+void TControl::SetVisible(bool visible) {
+    if (visible == visible_)
+        return;
+    visible_ = visible;
+    if (parent_ && parent_->HandleAllocated()) {
+        RECT r = BoundsRect();
+        InvalidateRect(parent_->Handle(), &r, FALSE);
+    }
+}
+
+void TControl::SetEnabled(bool enabled) {
+    if (enabled != enabled_) {
+        enabled_ = enabled;
+        Invalidate();
+    }
+}
+
+void TControl::SetColor(TColor color) {
+    parentColor_ = false;
+    if (color != color_) {
+        color_ = color;
+        Invalidate();
+    }
+}
+
+bool TControl::ShowHint() const {
+    if (parentShowHint_ && parent_)
+        return parent_->ShowHint();
+    return showHint_;
+}
+
+void TControl::SetShowHint(bool show) {
+    showHint_ = show;
+    parentShowHint_ = false;
+}
+
+void TControl::Invalidate() {
+    if (parent_ && parent_->HandleAllocated() && visible_) {
+        RECT r = BoundsRect();
+        InvalidateRect(parent_->Handle(), &r, FALSE);
+    }
+}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (button == mbLeft)
+        clicked_ = true;
+    if (OnMouseDown)
+        OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::MouseMove(TShiftState shift, int x, int y) {
+    if (OnMouseMove)
+        OnMouseMove(this, shift, x, y);
+}
+
+void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    bool click = button == mbLeft && clicked_ && x >= 0 && y >= 0 && x < width_ && y < height_;
+    if (button == mbLeft)
+        clicked_ = false;
+    if (click)
+        Click();
+    if (OnMouseUp)
+        OnMouseUp(this, button, shift, x, y);
+}
+
+void TControl::Click() {
+    if (OnClick)
+        OnClick(this);
+}
+
+void TControl::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    if (name == "Left")
+        SetBounds(value.Int(), top_, width_, height_);
+    else if (name == "Top")
+        SetBounds(left_, value.Int(), width_, height_);
+    else if (name == "Width")
+        SetBounds(left_, top_, value.Int(), height_);
+    else if (name == "Height")
+        SetBounds(left_, top_, width_, value.Int());
+    else if (name == "Visible")
+        SetVisible(value.Bool());
+    else if (name == "Enabled")
+        SetEnabled(value.Bool());
+    else if (name == "Color")
+        SetColor(value.Color());
+    else if (name == "ParentColor")
+        parentColor_ = value.Bool();
+    else if (name == "Hint")
+        Hint = value.String();
+    else if (name == "ShowHint")
+        SetShowHint(value.Bool());
+    else if (name == "ParentShowHint")
+        parentShowHint_ = value.Bool();
+    else if (name == "ParentFont")
+        parentFont_ = value.Bool();
+    else if (name.starts_with("Font.")) {
+        if (!Font.SetProperty(name.substr(5), value))
+            TComponent::SetProperty(name, value, binder);
+    } else if (name == "PopupMenu")
+        binder.Reference(value, [this, value](TComponent* menu) {
+            PopupMenu = dynamic_cast<TPopupMenu*>(menu);
+            if (!PopupMenu)
+                value.Fail(value.Name() + " is not a popup menu");
+        });
+    else if (name == "OnClick")
+        BindEvent(OnClick, value, binder);
+    else if (name == "OnMouseDown")
+        BindEvent(OnMouseDown, value, binder);
+    else if (name == "OnMouseUp")
+        BindEvent(OnMouseUp, value, binder);
+    else if (name == "OnMouseMove")
+        BindEvent(OnMouseMove, value, binder);
+    else
+        TComponent::SetProperty(name, value, binder);
+}
+
+namespace {
+std::string Hex(unsigned value) {
+    char text[16];
+    wsprintfA(text, "0x%08X", value);
+    return text;
+}
+} // namespace
+
+void TControl::Describe(InspectRecord& record) const {
+    TComponent::Describe(record);
+    record.emplace_back("bounds", std::to_string(left_) + "," + std::to_string(top_) + "," + std::to_string(width_) +
+                                      "," + std::to_string(height_));
+    record.emplace_back("visible", visible_ ? "1" : "0");
+    record.emplace_back("enabled", enabled_ ? "1" : "0");
+    record.emplace_back("color", Hex(static_cast<unsigned>(color_)));
+    record.emplace_back("hint", Hint);
+    record.emplace_back("showhint", ShowHint() ? "1" : "0");
+    record.emplace_back("font.name", Font.Name());
+    record.emplace_back("font.height", std::to_string(Font.Height()));
+    record.emplace_back("font.charset", std::to_string(Font.Charset()));
+    record.emplace_back("font.color", Hex(static_cast<unsigned>(Font.Color())));
+    record.emplace_back("font.style", std::to_string(Font.Style()));
+    record.emplace_back("popupmenu", PopupMenu ? PopupMenu->Name : "");
+}
+
+HWND TWinControl::Handle() {
+    if (!handle_)
+        CreateHandle();
+    return handle_;
+}
+
+void TWinControl::InsertControl(TControl* control) { controls_.push_back(control); }
+
+TControl* TWinControl::ControlAtPos(POINT point) const {
+    for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
+        TControl* control = *it;
+        RECT r = control->BoundsRect();
+        if (control->Visible() && control->Enabled() && !dynamic_cast<TWinControl*>(control) && PtInRect(&r, point))
+            return control;
+    }
+    return nullptr;
+}
+
+void TWinControl::PaintControls(HDC dc, const RECT& area) {
+    for (TControl* control : controls_) {
+        RECT r = control->BoundsRect();
+        RECT overlap;
+        if (!control->Visible() || dynamic_cast<TWinControl*>(control) || !IntersectRect(&overlap, &r, &area))
+            continue;
+        SavedDC saved(dc);
+        IntersectClipRect(dc, r.left, r.top, r.right, r.bottom);
+        SetViewportOrgEx(dc, r.left, r.top, nullptr);
+        control->Paint(dc);
+    }
+}
+
+LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefWindowProcA(handle_, message, wParam, lParam);
+}
+
+void TWinControl::DestroyHandle() {
+    if (handle_) {
+        HWND window = handle_;
+        DestroyWindow(window);
+        handle_ = nullptr;
+    }
+}
+
+LRESULT CALLBACK TWinControl::StandardWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    if (message == WM_NCCREATE) {
+        control = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        control->handle_ = window;
+        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+    }
+    if (!control)
+        return DefWindowProcA(window, message, wParam, lParam);
+    if (message == WM_NCDESTROY) {
+        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        if (control->handle_ == window)
+            control->handle_ = nullptr;
+        return DefWindowProcA(window, message, wParam, lParam);
+    }
+    try {
+        return control->WndProc(message, wParam, lParam);
+    } catch (const std::exception& e) {
+        Application.ShowException(e);
+        return 0;
+    }
+}
+
+TWinControl::~TWinControl() { DestroyHandle(); }

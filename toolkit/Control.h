@@ -1,0 +1,121 @@
+// Controls: components with a place on a window. Windowless ones are painted by their parent in
+// creation order, later ones on top; the topmost visible one under the pointer gets the mouse.
+#pragma once
+
+#include "Component.h"
+#include "Font.h"
+
+#include <windows.h>
+
+enum TMouseButton { mbLeft, mbRight, mbMiddle };
+
+enum TShiftFlag : unsigned {
+    ssShift = 1,
+    ssAlt = 2,
+    ssCtrl = 4,
+    ssLeft = 8,
+    ssRight = 16,
+    ssMiddle = 32,
+    ssDouble = 64
+};
+using TShiftState = unsigned;
+
+using TMouseEvent = std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
+using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
+
+class TWinControl;
+class TPopupMenu;
+
+class TControl : public TComponent {
+public:
+    TControl();
+
+    TWinControl* Parent() const { return parent_; }
+    // Joins the parent's controls above those already there.
+    virtual void SetParent(TWinControl* parent);
+
+    int Left() const { return left_; }
+    int Top() const { return top_; }
+    int Width() const { return width_; }
+    int Height() const { return height_; }
+    RECT BoundsRect() const { return {left_, top_, left_ + width_, top_ + height_}; }
+    virtual void SetBounds(int left, int top, int width, int height);
+
+    bool Visible() const { return visible_; }
+    virtual void SetVisible(bool visible);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    bool Enabled() const { return enabled_; }
+    virtual void SetEnabled(bool enabled);
+
+    TFont Font;
+    TColor Color() const { return color_; }
+    void SetColor(TColor color);
+
+    std::string Hint;
+    bool ShowHint() const;
+    void SetShowHint(bool show);
+    TPopupMenu* PopupMenu = nullptr;
+
+    TNotifyEvent OnClick;
+    TMouseEvent OnMouseDown;
+    TMouseEvent OnMouseUp;
+    TMouseMoveEvent OnMouseMove;
+
+    // Repaints the control's area of the parent.
+    virtual void Invalidate();
+    // Windowless controls draw here, in their own coordinates, clipped to their rectangle.
+    virtual void Paint(HDC) {}
+
+    // The parent routes the mouse here, in the control's coordinates.
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseMove(TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void Click();
+
+    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+    void Describe(InspectRecord& record) const override;
+
+protected:
+    virtual void FontChanged() { Invalidate(); }
+    virtual void BoundsChanged(const RECT& old);
+
+    TWinControl* parent_ = nullptr;
+    int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+    bool visible_ = true;
+    bool enabled_ = true;
+    TColor color_ = clBtnFace;
+    bool showHint_ = false;
+    bool parentShowHint_ = true;
+    bool parentFont_ = true;
+    bool parentColor_ = false;
+    bool clicked_ = false;
+};
+
+class TGraphicControl : public TControl {};
+
+class TWinControl : public TControl {
+public:
+    // The window, created when first needed.
+    HWND Handle();
+    bool HandleAllocated() const { return handle_ != nullptr; }
+    const std::vector<TControl*>& Controls() const { return controls_; }
+    void InsertControl(TControl* control);
+    // Topmost visible, enabled windowless control under a client point, or none.
+    TControl* ControlAtPos(POINT point) const;
+
+    // Paints the windowless controls over a part of the client area.
+    void PaintControls(HDC dc, const RECT& area);
+
+    ~TWinControl() override;
+
+protected:
+    virtual void CreateHandle() = 0;
+    // Every message of the window; the default is the system's.
+    virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+    void DestroyHandle();
+    static LRESULT CALLBACK StandardWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    HWND handle_ = nullptr;
+    std::vector<TControl*> controls_;
+};

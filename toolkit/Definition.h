@@ -1,0 +1,55 @@
+// Window definitions: each window's controls, their properties and handler names, kept as data.
+//
+//   object Form1: TForm1          # a component: its name, then its kind
+//     Caption = "Text"            # strings in double quotes, \" \\ \n \t \xNN escapes
+//     Left = 366                  # whole numbers, also 0x hexadecimal
+//     BorderIcons = []            # sets of names
+//     Font.Name = "Arial"         # properties of owned objects by their dotted path
+//     OnShow = FormShow           # names: handlers, components, enumeration values, True/False
+//     object Image1: TImage       # owned components, in creation order
+//     end
+//   end
+#pragma once
+
+#include "Color.h"
+
+#include <initializer_list>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+struct DefValue {
+    enum class Kind { Integer, String, Name, Set };
+    Kind kind = Kind::Integer;
+    long long integer = 0;
+    std::string text;               // the string, or the name
+    std::vector<std::string> items; // the set's names
+    std::string where;              // "file:line", for error messages
+
+    int Int() const;
+    const std::string& String() const;
+    const std::string& Name() const;
+    bool Bool() const;
+    TColor Color() const;
+    int Enum(std::initializer_list<std::pair<const char*, int>> names) const;
+    unsigned Set(std::initializer_list<std::pair<const char*, unsigned>> names) const;
+
+    [[noreturn]] void Fail(const std::string& what) const;
+};
+
+struct DefProperty {
+    std::string name;
+    DefValue value;
+};
+
+struct DefObject {
+    std::string name;
+    std::string kind;
+    std::vector<DefProperty> properties;
+    std::vector<DefObject> children;
+    std::string where;
+};
+
+// Throws Exception naming the source and line of the first fault.
+DefObject ParseDefinition(std::string_view text, const std::string& source);

@@ -1,0 +1,33 @@
+// Message boxes of the program: modal over all of its windows and centred on the screen.
+#pragma once
+
+#include <string>
+#include <windows.h>
+
+enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
+enum TMsgDlgBtn : unsigned { mbOK = 1 };
+using TMsgDlgButtons = unsigned;
+
+// The single "OK" button is both the default and the cancel button; the result is not used.
+void MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);
+
+// A system message box owned by the active window of the program (or the application window),
+// with every other window of the program disabled while it is up. Returns the box's result.
+int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags);
+
+// Disables the program's visible, enabled top-level windows except one; the destructor enables
+// them again. Used by every modal window.
+class DisabledWindows {
+public:
+    explicit DisabledWindows(HWND except);
+    DisabledWindows(const DisabledWindows&) = delete;
+    DisabledWindows& operator=(const DisabledWindows&) = delete;
+    ~DisabledWindows();
+
+private:
+    static BOOL CALLBACK Disable(HWND window, LPARAM self);
+    HWND except_;
+    HWND* windows_ = nullptr;
+    int count_ = 0;
+    int capacity_ = 0;
+};

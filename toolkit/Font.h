@@ -1,0 +1,55 @@
+// A font as windows and controls describe it: face, height, style, character set and colour.
+#pragma once
+
+#include "Color.h"
+#include "Gdi.h"
+
+#include <functional>
+#include <string>
+
+enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
+using TFontStyles = unsigned;
+
+constexpr int kPixelsPerInch = 96;
+
+class TFont {
+public:
+    TFont() = default;
+    TFont(const TFont&) = delete;
+    TFont& operator=(const TFont&) = delete;
+
+    // Copies every attribute; the handle is made again when next needed.
+    void Assign(const TFont& source);
+
+    const std::string& Name() const { return name_; }
+    void SetName(const std::string& name);
+    // Negative: character height in pixels; positive: cell height.
+    int Height() const { return height_; }
+    void SetHeight(int height);
+    int Size() const;
+    void SetSize(int points);
+    TFontStyles Style() const { return style_; }
+    void SetStyle(TFontStyles style);
+    BYTE Charset() const { return charset_; }
+    void SetCharset(BYTE charset);
+    TColor Color() const { return color_; }
+    void SetColor(TColor color);
+
+    // Applies "Name", "Height", "Size", "Style", "Charset" or "Color" from a definition.
+    bool SetProperty(const std::string& name, const struct DefValue& value);
+
+    HFONT Handle() const;
+
+    // Raised after any attribute changed, so the owner can lay out or repaint.
+    std::function<void()> OnChange;
+
+private:
+    void Changed();
+
+    std::string name_ = "MS Sans Serif";
+    int height_ = -11;
+    TFontStyles style_ = 0;
+    BYTE charset_ = DEFAULT_CHARSET;
+    TColor color_ = clWindowText;
+    mutable ::Font handle_;
+};

@@ -1,0 +1,574 @@
+#include "Form.h"
+
+#include "Application.h"
+#include "Dialogs.h"
+#include "Menu.h"
+#include "Resources.h"
+
+#include <algorithm>
+#include <commctrl.h>
+#include <windowsx.h>
+
+namespace {
+
+bool IsOurWindow(HWND window) {
+    DWORD process = 0;
+    return window && GetWindowThreadProcessId(window, &process) && process == GetCurrentProcessId();
+}
+
+// Whether the focus last went from one of our windows to another of ours.
+bool focusStaysInProgram = false;
+
+class DefinitionLoader : public Binder {
+public:
+    DefinitionLoader(TForm& form, const Handlers& handlers) : form_(form), handlers_(handlers) {}
+
+    void Apply(TComponent& target, const DefObject& definition) {
+        for (const auto& property : definition.properties)
+            target.SetProperty(property.name, property.value, *this);
+        for (const auto& child : definition.children) {
+            if (form_.FindComponent(child.name) || child.name == form_.Name)
+                throw Exception(child.where + ": a second component named " + child.name);
+            auto component = CreateComponent(child.kind, child.where);
+            component->Name = child.name;
+            TComponent* made = form_.InsertComponent(std::move(component));
+            target.InsertChild(made, child.where);
+            Apply(*made, child);
+        }
+    }
+
+    void ResolveReferences() {
+        for (const auto& [name, assign] : references_) {
+            TComponent* component = form_.FindComponent(name.Name());
+            if (!component)
+                name.Fail("no component named " + name.Name());
+            assign(component);
+        }
+    }
+
+    const std::any& Handler(const DefValue& name) override {
+        auto found = handlers_.find(name.Name());
+        if (found == handlers_.end())
+            name.Fail(form_.ClassName + " has no handler " + name.Name());
+        return found->second;
+    }
+
+    void Reference(const DefValue& name, std::function<void(TComponent*)> assign) override {
+        name.Name();
+        references_.emplace_back(name, std::move(assign));
+    }
+
+private:
+    TForm& form_;
+    const Handlers& handlers_;
+    std::vector<std::pair<DefValue, std::function<void(TComponent*)>>> references_;
+};
+
+TShiftState ShiftFromKeys(WPARAM keys) {
+    TShiftState shift = 0;
+    if (keys & MK_SHIFT)
+        shift |= ssShift;
+    if (keys & MK_CONTROL)
+        shift |= ssCtrl;
+    if (keys & MK_LBUTTON)
+        shift |= ssLeft;
+    if (keys & MK_RBUTTON)
+        shift |= ssRight;
+    if (keys & MK_MBUTTON)
+        shift |= ssMiddle;
+    if (GetKeyState(VK_MENU) < 0)
+        shift |= ssAlt;
+    return shift;
+}
+
+std::string Escaped(const std::string& text) {
+    std::string result;
+    for (char c : text) {
+        switch (c) {
+        case '\\':
+            result += "\\\\";
+            break;
+        case '\t':
+            result += "\\t";
+            break;
+        case '\n':
+            result += "\\n";
+            break;
+        case '\r':
+            result += "\\r";
+            break;
+        default:
+            result += c;
+        }
+    }
+    return result;
+}
+
+void AppendRecord(std::string& text, const InspectRecord& record) {
+    for (std::size_t i = 0; i < record.size(); ++i) {
+        if (i)
+            text += '\t';
+        text += record[i].first + "=" + Escaped(record[i].second);
+    }
+    text += '\n';
+}
+
+} // namespace
+
+TForm::TForm(const std::string& className) {
+    ClassName = className;
+    visible_ = false;
+}
+
+TForm* TForm::FromWindow(HWND window) {
+    if (!window || !IsOurWindow(window))
+        return nullptr;
+    auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    return dynamic_cast<TForm*>(control);
+}
+
+void TForm::Load(const Handlers& handlers, std::initializer_list<FieldBinding> fields) {
+    std::string source = ClassName + " window definition";
+    DefObject root = ParseDefinition(ResourceData(ClassName), source);
+    if (root.kind != ClassName)
+        throw Exception(root.where + ": the definition is of " + root.kind + ", not of " + ClassName);
+    Name = root.name;
+    DefinitionLoader loader(*this, handlers);
+    loader.Apply(*this, root);
+    loader.ResolveReferences();
+    for (const auto& component : Components())
+        component->Loaded();
+    Loaded();
+    if (autoSize_) {
+        int width = 0, height = 0;
+        for (TControl* control : controls_)
+            if (control->Visible()) {
+                width = std::max(width, control->Left() + control->Width());
+                height = std::max(height, control->Top() + control->Height());
+            }
+        SetClientSize(width, height);
+    }
+    for (const auto& field : fields)
+        if (!field.assign(FindComponent(field.name)))
+            throw Exception(source + ": " + field.name + " is missing or of another kind");
+    if (OnCreate)
+        OnCreate(this);
+}
+
+void TForm::SetCaption(const std::string& caption) {
+    caption_ = caption;
+    if (handle_)
+        SetWindowTextA(handle_, caption_.c_str());
+}
+
+void TForm::SetBorderStyle(TBorderStyle style) {
+    if (style != borderStyle_) {
+        borderStyle_ = style;
+        RecreateWnd();
+    }
+}
+
+void TForm::SetBorderIcons(TBorderIcons icons) {
+    if (icons != borderIcons_) {
+        borderIcons_ = icons;
+        RecreateWnd();
+    }
+}
+
+void TForm::SetBrushStyle(TBrushStyle style) {
+    brushStyle_ = style;
+    if (handle_)
+        InvalidateRect(handle_, nullptr, FALSE);
+}
+
+void TForm::SetClientSize(int width, int height) {
+    clientWidth_ = width;
+    clientHeight_ = height;
+    RECT r{0, 0, width, height};
+    AdjustWindowRectEx(&r, WindowStyle(), FALSE, WindowExStyle());
+    width_ = r.right - r.left;
+    height_ = r.bottom - r.top;
+    if (handle_)
+        SetWindowPos(handle_, nullptr, 0, 0, width_, height_, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+bool TForm::Active() const { return handle_ && GetActiveWindow() == handle_; }
+
+DWORD TForm::WindowStyle() const {
+    DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
+    switch (borderStyle_) {
+    case bsNone:
+        return style | WS_POPUP;
+    case bsSingle:
+    case bsToolWindow:
+        style |= WS_CAPTION | WS_BORDER;
+        break;
+    case bsSizeable:
+    case bsSizeToolWin:
+        style |= WS_CAPTION | WS_THICKFRAME;
+        break;
+    case bsDialog:
+        style |= WS_POPUP | WS_CAPTION;
+        break;
+    }
+    if (borderIcons_ & biSystemMenu) {
+        style |= WS_SYSMENU;
+        if (borderStyle_ != bsDialog && borderStyle_ != bsToolWindow && borderStyle_ != bsSizeToolWin) {
+            if (borderIcons_ & biMinimize)
+                style |= WS_MINIMIZEBOX;
+            if (borderIcons_ & biMaximize)
+                style |= WS_MAXIMIZEBOX;
+        }
+    }
+    return style;
+}
+
+DWORD TForm::WindowExStyle() const {
+    switch (borderStyle_) {
+    case bsDialog:
+        return WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
+    case bsToolWindow:
+    case bsSizeToolWin:
+        return WS_EX_TOOLWINDOW;
+    default:
+        return 0;
+    }
+}
+
+void TForm::CreateHandle() {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSA windowClass{};
+    if (!GetClassInfoA(instance, ClassName.c_str(), &windowClass)) {
+        windowClass.style = CS_DBLCLKS;
+        windowClass.lpfnWndProc = StandardWndProc;
+        windowClass.hInstance = instance;
+        windowClass.hIcon = LoadIconA(instance, "MAINICON");
+        windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+        windowClass.lpszClassName = ClassName.c_str();
+        if (!RegisterClassA(&windowClass))
+            throw Exception("Cannot register the window class " + ClassName);
+    }
+    SetClientSize(clientWidth_, clientHeight_);
+    CreateWindowExA(WindowExStyle(), ClassName.c_str(), caption_.c_str(), WindowStyle(), left_, top_, width_,
+                    height_, Application.Handle(), nullptr, instance, this);
+    if (!handle_)
+        throw Exception("Cannot create the window " + Name);
+    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
+                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
+                               instance, nullptr);
+    TOOLINFOA tool{};
+    tool.cbSize = sizeof tool;
+    tool.uFlags = TTF_IDISHWND;
+    tool.hwnd = handle_;
+    tool.uId = reinterpret_cast<UINT_PTR>(handle_);
+    tool.lpszText = LPSTR_TEXTCALLBACKA;
+    SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+}
+
+void TForm::RecreateWnd() {
+    if (!handle_)
+        return;
+    bool wasVisible = IsWindowVisible(handle_);
+    RECT r;
+    GetWindowRect(handle_, &r);
+    left_ = r.left;
+    top_ = r.top;
+    DestroyHandle();
+    tooltip_ = nullptr;
+    CreateHandle();
+    if (wasVisible)
+        ShowWindow(handle_, SW_SHOWNA);
+}
+
+void TForm::ApplyPosition() {
+    if (Position == poScreenCenter || Position == poDesktopCenter) {
+        left_ = (GetSystemMetrics(SM_CXSCREEN) - width_) / 2;
+        top_ = (GetSystemMetrics(SM_CYSCREEN) - height_) / 2;
+        SetWindowPos(handle_, nullptr, left_, top_, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void TForm::SetVisible(bool visible) {
+    if (visible == visible_)
+        return;
+    visible_ = visible;
+    if (visible) {
+        Handle();
+        ApplyPosition();
+        if (OnShow)
+            OnShow(this);
+        justShown_ = true;
+        ShowWindow(handle_, SW_SHOWNORMAL);
+    } else if (handle_) {
+        justShown_ = false;
+        ShowWindow(handle_, SW_HIDE);
+    }
+}
+
+void TForm::Show() {
+    SetVisible(true);
+    SetWindowPos(handle_, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+    SetActiveWindow(handle_);
+}
+
+void TForm::Close() {
+    if (modal_)
+        ModalResult = mrCancel;
+    else if (Application.MainForm() == this) {
+        Hide();
+        Application.Terminate();
+    } else
+        Hide();
+}
+
+TModalResult TForm::ShowModal() {
+    if (visible_ || modal_)
+        throw Exception("Cannot make a visible window modal");
+    if (GetCapture())
+        ReleaseCapture();
+    HWND previous = GetActiveWindow();
+    modal_ = true;
+    ModalResult = mrNone;
+    {
+        DisabledWindows disabled(Handle());
+        struct EndModal {
+            TForm& form;
+            ~EndModal() { form.modal_ = false; }
+        } end{*this};
+        Show();
+        while (ModalResult == mrNone) {
+            Application.HandleMessage();
+            if (Application.Terminated())
+                ModalResult = mrCancel;
+        }
+    }
+    Hide();
+    if (previous && IsWindow(previous) && IsWindowVisible(previous))
+        SetActiveWindow(previous);
+    return ModalResult;
+}
+
+bool TForm::IsShortCut(WORD key) {
+    TShortCut shortCut = key;
+    if (GetKeyState(VK_SHIFT) < 0)
+        shortCut |= scShift;
+    if (GetKeyState(VK_CONTROL) < 0)
+        shortCut |= scCtrl;
+    if (GetKeyState(VK_MENU) < 0)
+        shortCut |= scAlt;
+    for (const auto& component : Components())
+        if (auto* menu = dynamic_cast<TPopupMenu*>(component.get()); menu && menu->DispatchShortCut(shortCut))
+            return true;
+    return false;
+}
+
+void TForm::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    if (name == "Caption")
+        SetCaption(value.String());
+    else if (name == "ClientWidth")
+        SetClientSize(value.Int(), clientHeight_);
+    else if (name == "ClientHeight")
+        SetClientSize(clientWidth_, value.Int());
+    else if (name == "Left")
+        left_ = value.Int();
+    else if (name == "Top")
+        top_ = value.Int();
+    else if (name == "AutoSize")
+        autoSize_ = value.Bool();
+    else if (name == "BorderStyle")
+        SetBorderStyle(static_cast<TBorderStyle>(value.Enum({{"bsNone", bsNone},
+                                                             {"bsSingle", bsSingle},
+                                                             {"bsSizeable", bsSizeable},
+                                                             {"bsDialog", bsDialog},
+                                                             {"bsToolWindow", bsToolWindow},
+                                                             {"bsSizeToolWin", bsSizeToolWin}})));
+    else if (name == "BorderIcons")
+        SetBorderIcons(value.Set({{"biSystemMenu", biSystemMenu},
+                                  {"biMinimize", biMinimize},
+                                  {"biMaximize", biMaximize},
+                                  {"biHelp", biHelp}}));
+    else if (name == "Position")
+        Position = static_cast<TPosition>(value.Enum({{"poDesigned", poDesigned},
+                                                      {"poDefault", poDefault},
+                                                      {"poDefaultPosOnly", poDefaultPosOnly},
+                                                      {"poDefaultSizeOnly", poDefaultSizeOnly},
+                                                      {"poScreenCenter", poScreenCenter},
+                                                      {"poDesktopCenter", poDesktopCenter}}));
+    else if (name == "PixelsPerInch") {
+        if (value.Int() != kPixelsPerInch)
+            value.Fail("windows are laid out at 96 pixels per inch only");
+    } else if (name == "OnCreate")
+        BindEvent(OnCreate, value, binder);
+    else if (name == "OnShow")
+        BindEvent(OnShow, value, binder);
+    else if (name == "OnActivate")
+        BindEvent(OnActivate, value, binder);
+    else if (name == "Width" || name == "Height" || name == "Visible")
+        value.Fail("a window's size is given by ClientWidth and ClientHeight, its showing by the program");
+    else
+        TWinControl::SetProperty(name, value, binder);
+}
+
+void TForm::InsertChild(TComponent* child, const std::string&) {
+    if (auto* control = dynamic_cast<TControl*>(child))
+        control->SetParent(this);
+}
+
+void TForm::Describe(InspectRecord& record) const {
+    TWinControl::Describe(record);
+    record.emplace_back("caption", caption_);
+    record.emplace_back("client", std::to_string(clientWidth_) + "," + std::to_string(clientHeight_));
+    record.emplace_back("active", Active() ? "1" : "0");
+}
+
+void TForm::Activated(HWND other) {
+    bool fromProgram = justShown_ || IsOurWindow(other) || (other && !IsWindow(other) && focusStaysInProgram);
+    justShown_ = false;
+    if (fromProgram && OnActivate)
+        OnActivate(this);
+}
+
+LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    static const UINT inspectMessage = RegisterWindowMessageA("KorvadelInspect");
+    if (message == inspectMessage)
+        return Inspect(reinterpret_cast<HWND>(wParam));
+    switch (message) {
+    case WM_PAINT:
+        PaintWindow();
+        return 0;
+    case WM_ERASEBKGND:
+        return 1;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            focusStaysInProgram = IsOurWindow(reinterpret_cast<HWND>(lParam));
+        else
+            Activated(reinterpret_cast<HWND>(lParam));
+        break;
+    case WM_CLOSE:
+        if (borderIcons_ & biSystemMenu)
+            Close();
+        return 0;
+    case WM_MOUSEMOVE:
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_LBUTTONUP:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONUP:
+        RouteMouse(message, wParam, lParam);
+        if (message == WM_RBUTTONUP)
+            break; // the system turns it into WM_CONTEXTMENU
+        return 0;
+    case WM_CONTEXTMENU:
+        ContextMenu(lParam);
+        return 0;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->hwndFrom == tooltip_ && header->code == TTN_GETDISPINFOA) {
+            reinterpret_cast<NMTTDISPINFOA*>(lParam)->lpszText = const_cast<char*>(hintText_.c_str());
+            return 0;
+        }
+        break;
+    }
+    }
+    return TWinControl::WndProc(message, wParam, lParam);
+}
+
+void TForm::PaintWindow() {
+    PAINTSTRUCT paint;
+    HDC dc = BeginPaint(handle_, &paint);
+    struct End {
+        HWND window;
+        PAINTSTRUCT& paint;
+        ~End() { EndPaint(window, &paint); }
+    } end{handle_, paint};
+    RECT client;
+    GetClientRect(handle_, &client);
+    MemoryDC frame(dc, client.right, client.bottom);
+    const RECT& area = paint.rcPaint;
+    if (brushStyle_ != bsClear) {
+        Brush background(CreateSolidBrush(ColorToRGB(color_)));
+        FillRect(frame.Get(), &area, background.Get());
+    }
+    PaintControls(frame.Get(), area);
+    BitBlt(dc, area.left, area.top, area.right - area.left, area.bottom - area.top, frame.Get(), area.left,
+           area.top, SRCCOPY);
+}
+
+void TForm::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    TShiftState shift = ShiftFromKeys(wParam);
+    TControl* under = ControlAtPos(point);
+    if (message == WM_MOUSEMOVE) {
+        MSG relayed{handle_, message, wParam, lParam, 0, {}};
+        UpdateHint(under, relayed);
+    }
+    TControl* target = mouseControl_ ? mouseControl_ : under;
+    TControl* receiver = target ? target : this;
+    int x = target ? point.x - target->Left() : point.x;
+    int y = target ? point.y - target->Top() : point.y;
+    switch (message) {
+    case WM_MOUSEMOVE:
+        receiver->MouseMove(shift, x, y);
+        break;
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+        mouseControl_ = under;
+        SetCapture(handle_);
+        receiver->MouseDown(message == WM_RBUTTONDOWN ? mbRight : mbLeft,
+                            shift | (message == WM_LBUTTONDBLCLK ? TShiftState{ssDouble} : 0u), x, y);
+        break;
+    case WM_LBUTTONUP:
+    case WM_RBUTTONUP:
+        mouseControl_ = nullptr;
+        ReleaseCapture();
+        // A form's own clicks count in its client area.
+        if (!target) {
+            RECT client;
+            GetClientRect(handle_, &client);
+            if (!PtInRect(&client, point))
+                x = y = -1;
+        }
+        receiver->MouseUp(message == WM_RBUTTONUP ? mbRight : mbLeft, shift, x, y);
+        break;
+    }
+}
+
+void TForm::ContextMenu(LPARAM lParam) {
+    POINT screen{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    if (screen.x == -1 && screen.y == -1) {
+        screen = {0, 0};
+        ClientToScreen(handle_, &screen);
+    }
+    POINT client = screen;
+    ScreenToClient(handle_, &client);
+    TControl* control = ControlAtPos(client);
+    TPopupMenu* menu = control && control->PopupMenu ? control->PopupMenu : PopupMenu;
+    if (menu)
+        menu->Popup(screen.x, screen.y);
+}
+
+void TForm::UpdateHint(TControl* control, const MSG& message) {
+    if (control != hintControl_) {
+        hintControl_ = control;
+        SendMessageA(tooltip_, TTM_POP, 0, 0);
+    }
+    TControl* source = control ? control : this;
+    hintText_ = source->ShowHint() ? source->Hint : "";
+    SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+}
+
+LRESULT TForm::Inspect(HWND replyTo) {
+    std::string text;
+    InspectRecord record;
+    Describe(record);
+    AppendRecord(text, record);
+    for (const auto& component : Components()) {
+        record.clear();
+        component->Describe(record);
+        AppendRecord(text, record);
+    }
+    COPYDATASTRUCT data{0x4B56494E, static_cast<DWORD>(text.size()), text.data()};
+    SendMessageA(replyTo, WM_COPYDATA, reinterpret_cast<WPARAM>(handle_), reinterpret_cast<LPARAM>(&data));
+    return 1;
+}

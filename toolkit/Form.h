@@ -1,0 +1,109 @@
+// Forms: the program's top-level windows, each read from its definition when it is created,
+// created hidden and shown modally or not any number of times.
+#pragma once
+
+#include "Control.h"
+
+#include <any>
+#include <initializer_list>
+#include <map>
+
+enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
+enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
+using TBorderIcons = unsigned;
+enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter };
+enum TBrushStyle { bsSolid, bsClear };
+
+using TModalResult = int;
+constexpr TModalResult mrNone = 0;
+constexpr TModalResult mrOk = 1;
+constexpr TModalResult mrCancel = 2;
+
+// The handlers a form offers its definition, by name.
+using Handlers = std::map<std::string, std::any>;
+
+template <class Form, class Result, class... Args> std::any Method(Form* form, Result (Form::*method)(Args...)) {
+    return std::function<Result(Args...)>([form, method](Args... args) { return (form->*method)(args...); });
+}
+
+// A member of the form that points at the component of that name once the definition is read.
+struct FieldBinding {
+    const char* name;
+    std::function<bool(TComponent*)> assign;
+};
+
+template <class Kind> FieldBinding Field(const char* name, Kind*& member) {
+    return {name, [&member](TComponent* component) { return (member = dynamic_cast<Kind*>(component)) != nullptr; }};
+}
+
+class TForm : public TWinControl {
+public:
+    static TForm* FromWindow(HWND window);
+
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& caption);
+    TBorderStyle BorderStyle() const { return borderStyle_; }
+    void SetBorderStyle(TBorderStyle style);
+    TBorderIcons BorderIcons() const { return borderIcons_; }
+    void SetBorderIcons(TBorderIcons icons);
+    TPosition Position = poDesigned;
+    TBrushStyle BrushStyle() const { return brushStyle_; }
+    void SetBrushStyle(TBrushStyle style);
+    int ClientWidth() const { return clientWidth_; }
+    int ClientHeight() const { return clientHeight_; }
+    void SetClientSize(int width, int height);
+    bool Active() const;
+
+    TModalResult ModalResult = mrNone;
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnActivate;
+
+    void SetVisible(bool visible) override;
+    // Shows the form over the others and lets it take the focus.
+    void Show();
+    // A modal form ends its showing; the main form ends the application; any other form hides.
+    void Close();
+    // Shows the form with every other window of the program disabled until it is closed.
+    TModalResult ShowModal();
+    // A popup menu shortcut of the form: runs its entry and reports that the key is used.
+    bool IsShortCut(WORD key);
+    // Makes the window again with the current properties, as a change of border needs.
+    void RecreateWnd();
+
+    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+    void InsertChild(TComponent* child, const std::string& where) override;
+    void Describe(InspectRecord& record) const override;
+
+protected:
+    explicit TForm(const std::string& className);
+    // Reads the definition, binds the members and runs the creation event.
+    void Load(const Handlers& handlers, std::initializer_list<FieldBinding> fields);
+
+    void CreateHandle() override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    void Activated(HWND other);
+    void PaintWindow();
+    void RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
+    void ContextMenu(LPARAM lParam);
+    void UpdateHint(TControl* control, const MSG& message);
+    LRESULT Inspect(HWND replyTo);
+    void ApplyPosition();
+    DWORD WindowStyle() const;
+    DWORD WindowExStyle() const;
+
+    std::string caption_;
+    TBorderStyle borderStyle_ = bsSizeable;
+    TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;
+    TBrushStyle brushStyle_ = bsSolid;
+    bool autoSize_ = false;
+    int clientWidth_ = 0, clientHeight_ = 0;
+    bool modal_ = false;
+    bool justShown_ = false;
+    TControl* mouseControl_ = nullptr;
+    TControl* hintControl_ = nullptr;
+    std::string hintText_;
+    HWND tooltip_ = nullptr;
+};

@@ -1,0 +1,65 @@
+#include "Image.h"
+
+#include "Resources.h"
+
+void TImage::SetPicture(const std::string& resource) {
+    resource_ = resource;
+    picture_ = DecodeJpeg(ResourceData(resource));
+    FitToPicture();
+    Invalidate();
+}
+
+void TImage::SetStretch(bool stretch) {
+    if (stretch != stretch_) {
+        stretch_ = stretch;
+        Invalidate();
+    }
+}
+
+void TImage::SetAutoSize(bool autoSize) {
+    autoSize_ = autoSize;
+    FitToPicture();
+}
+
+void TImage::FitToPicture() {
+    if (autoSize_ && picture_.width > 0)
+        SetBounds(left_, top_, picture_.width, picture_.height);
+}
+
+void TImage::Paint(HDC dc) {
+    if (picture_.pixels.empty())
+        return;
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof info.bmiHeader;
+    info.bmiHeader.biWidth = picture_.width;
+    info.bmiHeader.biHeight = -picture_.height;
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    if (stretch_) {
+        SetStretchBltMode(dc, COLORONCOLOR);
+        StretchDIBits(dc, 0, 0, width_, height_, 0, 0, picture_.width, picture_.height, picture_.pixels.data(),
+                      &info, DIB_RGB_COLORS, SRCCOPY);
+    } else {
+        SetDIBitsToDevice(dc, 0, 0, picture_.width, picture_.height, 0, 0, 0, picture_.height,
+                          picture_.pixels.data(), &info, DIB_RGB_COLORS);
+    }
+}
+
+void TImage::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    if (name == "Picture")
+        SetPicture(value.String());
+    else if (name == "Stretch")
+        SetStretch(value.Bool());
+    else if (name == "AutoSize")
+        SetAutoSize(value.Bool());
+    else
+        TGraphicControl::SetProperty(name, value, binder);
+}
+
+void TImage::Describe(InspectRecord& record) const {
+    TGraphicControl::Describe(record);
+    record.emplace_back("picture", resource_);
+    record.emplace_back("picture.size", std::to_string(picture_.width) + "," + std::to_string(picture_.height));
+    record.emplace_back("stretch", stretch_ ? "1" : "0");
+}

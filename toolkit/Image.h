@@ -1,0 +1,29 @@
+// A picture control: a JPEG from the program's resources, stretched to the control or drawn
+// unscaled from its top-left corner.
+#pragma once
+
+#include "Control.h"
+#include "Jpeg.h"
+
+class TImage : public TGraphicControl {
+public:
+    // Names the program's resource holding the JPEG.
+    void SetPicture(const std::string& resource);
+    const Picture& Image() const { return picture_; }
+    bool Stretch() const { return stretch_; }
+    void SetStretch(bool stretch);
+    // The control takes the picture's size.
+    void SetAutoSize(bool autoSize);
+
+    void Paint(HDC dc) override;
+    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+    void Describe(InspectRecord& record) const override;
+
+private:
+    void FitToPicture();
+
+    std::string resource_;
+    Picture picture_;
+    bool stretch_ = false;
+    bool autoSize_ = false;
+};

@@ -1,0 +1,110 @@
+#include "Label.h"
+
+TLabel::TLabel() { parentColor_ = true; }
+
+void TLabel::SetCaption(const std::string& caption) {
+    if (caption != caption_) {
+        caption_ = caption;
+        AdjustSize();
+        Invalidate();
+    }
+}
+
+void TLabel::SetAutoSize(bool autoSize) {
+    autoSize_ = autoSize;
+    AdjustSize();
+}
+
+void TLabel::SetTransparent(bool transparent) {
+    if (transparent != transparent_) {
+        transparent_ = transparent;
+        Invalidate();
+    }
+}
+
+void TLabel::SetAlignment(TAlignment alignment) {
+    if (alignment != alignment_) {
+        alignment_ = alignment;
+        Invalidate();
+    }
+}
+
+void TLabel::FontChanged() {
+    AdjustSize();
+    Invalidate();
+}
+
+UINT TLabel::DrawFlags() const {
+    UINT flags = DT_EXPANDTABS;
+    if (wordWrap_)
+        flags |= DT_WORDBREAK;
+    if (!showAccelChar_)
+        flags |= DT_NOPREFIX;
+    if (alignment_ == taRightJustify)
+        flags |= DT_RIGHT;
+    else if (alignment_ == taCenter)
+        flags |= DT_CENTER;
+    return flags;
+}
+
+void TLabel::AdjustSize() {
+    if (!autoSize_)
+        return;
+    HDC dc = GetDC(nullptr);
+    {
+        Selection font(dc, Font.Handle());
+        RECT r{0, 0, wordWrap_ ? width_ : 0, 0};
+        // An empty caption still takes the height of a line.
+        std::string text = caption_.empty() ? std::string(" ") : caption_;
+        DrawTextA(dc, text.c_str(), -1, &r, DrawFlags() | DT_CALCRECT);
+        SetBounds(left_, top_, caption_.empty() ? 0 : r.right, r.bottom);
+    }
+    ReleaseDC(nullptr, dc);
+}
+
+void TLabel::Paint(HDC dc) {
+    RECT r{0, 0, width_, height_};
+    if (!transparent_) {
+        Brush fill(CreateSolidBrush(ColorToRGB(color_)));
+        FillRect(dc, &r, fill.Get());
+    }
+    Selection font(dc, Font.Handle());
+    SetBkMode(dc, TRANSPARENT);
+    if (enabled_) {
+        SetTextColor(dc, ColorToRGB(Font.Color()));
+        DrawTextA(dc, caption_.c_str(), -1, &r, DrawFlags());
+    } else {
+        // Disabled text looks engraved: a light copy under a shadowed one.
+        OffsetRect(&r, 1, 1);
+        SetTextColor(dc, ColorToRGB(clBtnHighlight));
+        DrawTextA(dc, caption_.c_str(), -1, &r, DrawFlags());
+        OffsetRect(&r, -1, -1);
+        SetTextColor(dc, ColorToRGB(clBtnShadow));
+        DrawTextA(dc, caption_.c_str(), -1, &r, DrawFlags());
+    }
+}
+
+void TLabel::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    if (name == "Caption")
+        SetCaption(value.String());
+    else if (name == "AutoSize")
+        SetAutoSize(value.Bool());
+    else if (name == "Transparent")
+        SetTransparent(value.Bool());
+    else if (name == "WordWrap")
+        wordWrap_ = value.Bool();
+    else if (name == "ShowAccelChar")
+        showAccelChar_ = value.Bool();
+    else if (name == "Alignment")
+        SetAlignment(static_cast<TAlignment>(
+            value.Enum({{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}})));
+    else
+        TGraphicControl::SetProperty(name, value, binder);
+}
+
+void TLabel::Describe(InspectRecord& record) const {
+    TGraphicControl::Describe(record);
+    record.emplace_back("caption", caption_);
+    record.emplace_back("transparent", transparent_ ? "1" : "0");
+    record.emplace_back("autosize", autoSize_ ? "1" : "0");
+}

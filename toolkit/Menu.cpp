@@ -1,0 +1,84 @@
+#include "Menu.h"
+
+#include "Application.h"
+
+std::string ShortCutToText(TShortCut shortCut) {
+    std::string text;
+    if (shortCut & scShift)
+        text += "Shift+";
+    if (shortCut & scCtrl)
+        text += "Ctrl+";
+    if (shortCut & scAlt)
+        text += "Alt+";
+    UINT key = shortCut & 0xFF;
+    char name[64] = {};
+    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
+        name[0] = static_cast<char>(key);
+    else
+        GetKeyNameTextA(static_cast<LONG>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16, name, sizeof name);
+    return text + name;
+}
+
+void TMenuItem::Click() {
+    if (Enabled && OnClick)
+        OnClick(this);
+}
+
+void TMenuItem::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    if (name == "Caption")
+        Caption = value.String();
+    else if (name == "ShortCut")
+        ShortCut = static_cast<TShortCut>(value.Int());
+    else if (name == "Enabled")
+        Enabled = value.Bool();
+    else if (name == "Visible")
+        Visible = value.Bool();
+    else if (name == "OnClick")
+        BindEvent(OnClick, value, binder);
+    else
+        TComponent::SetProperty(name, value, binder);
+}
+
+void TMenuItem::Describe(InspectRecord& record) const {
+    TComponent::Describe(record);
+    record.emplace_back("caption", Caption);
+    record.emplace_back("shortcut", std::to_string(ShortCut));
+}
+
+void TPopupMenu::InsertChild(TComponent* child, const std::string& where) {
+    auto* item = dynamic_cast<TMenuItem*>(child);
+    if (!item)
+        TComponent::InsertChild(child, where);
+    items_.push_back(item);
+}
+
+void TPopupMenu::Popup(int x, int y) {
+    HMENU menu = CreatePopupMenu();
+    struct Owned {
+        HMENU menu;
+        ~Owned() { DestroyMenu(menu); }
+    } owned{menu};
+    UINT id = 1;
+    for (TMenuItem* item : items_) {
+        if (item->Visible) {
+            std::string text = item->Caption;
+            if (item->ShortCut)
+                text += "\t" + ShortCutToText(item->ShortCut);
+            AppendMenuA(menu, MF_STRING | (item->Enabled ? 0 : MF_GRAYED), id, text.c_str());
+        }
+        ++id;
+    }
+    HWND owner = GetActiveWindow() ? GetActiveWindow() : Application.Handle();
+    UINT chosen = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, owner, nullptr);
+    if (chosen >= 1 && chosen <= items_.size())
+        items_[chosen - 1]->Click();
+}
+
+bool TPopupMenu::DispatchShortCut(TShortCut shortCut) {
+    for (TMenuItem* item : items_)
+        if (item->ShortCut == shortCut && item->Visible && item->Enabled) {
+            item->Click();
+            return true;
+        }
+    return false;
+}

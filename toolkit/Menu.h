@@ -1,0 +1,43 @@
+// Popup menus and their entries, with keyboard shortcuts that work while the menu's form is active.
+#pragma once
+
+#include "Component.h"
+
+#include <windows.h>
+
+// A virtual key with modifier bits, as definitions store it.
+using TShortCut = unsigned;
+constexpr TShortCut scShift = 0x2000;
+constexpr TShortCut scCtrl = 0x4000;
+constexpr TShortCut scAlt = 0x8000;
+
+// "Ctrl+I" and the like, as menus show it.
+std::string ShortCutToText(TShortCut shortCut);
+
+class TMenuItem : public TComponent {
+public:
+    std::string Caption;
+    TShortCut ShortCut = 0;
+    bool Enabled = true;
+    bool Visible = true;
+    TNotifyEvent OnClick;
+
+    void Click();
+
+    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+    void Describe(InspectRecord& record) const override;
+};
+
+class TPopupMenu : public TComponent {
+public:
+    const std::vector<TMenuItem*>& Items() const { return items_; }
+    // Shows the menu at a screen point and runs the entry chosen, if any.
+    void Popup(int x, int y);
+    // Runs the entry with this shortcut; false when none has it.
+    bool DispatchShortCut(TShortCut shortCut);
+
+    void InsertChild(TComponent* child, const std::string& where) override;
+
+private:
+    std::vector<TMenuItem*> items_;
+};

@@ -1,0 +1,46 @@
+#include "Timer.h"
+
+#include "Application.h"
+
+TTimer::~TTimer() {
+    if (id_)
+        Application.StopTimer(id_);
+}
+
+void TTimer::SetEnabled(bool enabled) {
+    if (enabled != enabled_) {
+        enabled_ = enabled;
+        Update();
+    }
+}
+
+void TTimer::SetInterval(unsigned milliseconds) {
+    if (milliseconds != interval_) {
+        interval_ = milliseconds;
+        Update();
+    }
+}
+
+void TTimer::Update() {
+    if (id_) {
+        Application.StopTimer(id_);
+        id_ = 0;
+    }
+    if (enabled_ && interval_ > 0 && OnTimer)
+        id_ = Application.StartTimer(interval_, [this] {
+            if (OnTimer)
+                OnTimer(this);
+        });
+}
+
+void TTimer::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    if (name == "Enabled")
+        SetEnabled(value.Bool());
+    else if (name == "Interval")
+        SetInterval(static_cast<unsigned>(value.Int()));
+    else if (name == "OnTimer") {
+        BindEvent(OnTimer, value, binder);
+        Update();
+    } else
+        TComponent::SetProperty(name, value, binder);
+}

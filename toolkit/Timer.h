@@ -1,0 +1,24 @@
+// A timer whose ticks arrive through the message loop.
+#pragma once
+
+#include "Component.h"
+
+class TTimer : public TComponent {
+public:
+    ~TTimer() override;
+
+    bool Enabled() const { return enabled_; }
+    void SetEnabled(bool enabled);
+    unsigned Interval() const { return interval_; }
+    void SetInterval(unsigned milliseconds);
+    TNotifyEvent OnTimer;
+
+    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+
+private:
+    void Update();
+
+    bool enabled_ = true;
+    unsigned interval_ = 1000;
+    UINT_PTR id_ = 0;
+};
