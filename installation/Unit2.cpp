@@ -2,4 +2,6 @@
 
 TForm2* Form2 = nullptr;
 
-TForm2::TForm2() : TForm("TForm2") { Load({}, {}); }
+TForm2::TForm2() : TForm("TForm2") {
+    Load({}, {});
+}

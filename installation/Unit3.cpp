@@ -2,4 +2,6 @@
 
 TForm3* Form3 = nullptr;
 
-TForm3::TForm3() : TForm("TForm3") { Load({}, {}); }
+TForm3::TForm3() : TForm("TForm3") {
+    Load({}, {});
+}

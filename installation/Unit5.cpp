@@ -2,4 +2,6 @@
 
 TForm5* Form5 = nullptr;
 
-TForm5::TForm5() : TForm("TForm5") { Load({}, {}); }
+TForm5::TForm5() : TForm("TForm5") {
+    Load({}, {});
+}

@@ -11,14 +11,17 @@ constexpr DWORD kProfileBuffer = 2048;
 } // namespace
 
 void LoadSettings() {
-    const std::string directory = Settings::ProgramDirectory();
+    LoadSettingsFrom(Settings::ProgramDirectory());
+}
+
+void LoadSettingsFrom(const std::string& directory) {
     const std::string file = directory + "install.ini";
     const struct {
         const char* key;
         std::string& setting;
     } keys[] = {
-        {"APPZ......", Settings::APPZ},     {"SIZE......", Settings::SIZE}, {"DIR.......", Settings::DIR},
-        {"FILERAR...", Settings::FILERAR}, {"NFO.......", Settings::NFO},  {"REG.......", Settings::REG},
+        {"APPZ......", Settings::APPZ},    {"SIZE......", Settings::SIZE},  {"DIR.......", Settings::DIR},
+        {"FILERAR...", Settings::FILERAR}, {"NFO.......", Settings::NFO},   {"REG.......", Settings::REG},
         {"SCRTXT....", Settings::SCRTXT},  {"FILES.....", Settings::FILES},
     };
     for (const auto& [key, setting] : keys) {

@@ -96,23 +96,57 @@ void TForm1::Image1MouseMove(TObject*, TShiftState, int, int) {
     Light(nullptr);
 }
 
-void TForm1::Label1MouseMove(TObject*, TShiftState, int, int) { Light(Image2); }
-void TForm1::Image2MouseMove(TObject*, TShiftState, int, int) { Light(Image2); }
-void TForm1::Label2MouseMove(TObject*, TShiftState, int, int) { Light(Image3); }
-void TForm1::Image3MouseMove(TObject*, TShiftState, int, int) { Light(Image3); }
-void TForm1::Label3MouseMove(TObject*, TShiftState, int, int) { Light(Image4); }
-void TForm1::Image4MouseMove(TObject*, TShiftState, int, int) { Light(Image4); }
+void TForm1::Label1MouseMove(TObject*, TShiftState, int, int) {
+    Light(Image2);
+}
+void TForm1::Image2MouseMove(TObject*, TShiftState, int, int) {
+    Light(Image2);
+}
+void TForm1::Label2MouseMove(TObject*, TShiftState, int, int) {
+    Light(Image3);
+}
+void TForm1::Image3MouseMove(TObject*, TShiftState, int, int) {
+    Light(Image3);
+}
+void TForm1::Label3MouseMove(TObject*, TShiftState, int, int) {
+    Light(Image4);
+}
+void TForm1::Image4MouseMove(TObject*, TShiftState, int, int) {
+    Light(Image4);
+}
 
-void TForm1::OpenInstall() { Form2->ShowModal(); }
-void TForm1::Label1Click(TObject*) { OpenInstall(); }
-void TForm1::Image2Click(TObject*) { OpenInstall(); }
-void TForm1::Install1Click(TObject*) { OpenInstall(); }
+void TForm1::OpenInstall() {
+    Form2->ShowModal();
+}
+void TForm1::Label1Click(TObject*) {
+    OpenInstall();
+}
+void TForm1::Image2Click(TObject*) {
+    OpenInstall();
+}
+void TForm1::Install1Click(TObject*) {
+    OpenInstall();
+}
 
-void TForm1::OpenInfo() { Form4->ShowModal(); }
-void TForm1::Label2Click(TObject*) { OpenInfo(); }
-void TForm1::Image3Click(TObject*) { OpenInfo(); }
-void TForm1::rlxnfo1Click(TObject*) { OpenInfo(); }
+void TForm1::OpenInfo() {
+    Form4->ShowModal();
+}
+void TForm1::Label2Click(TObject*) {
+    OpenInfo();
+}
+void TForm1::Image3Click(TObject*) {
+    OpenInfo();
+}
+void TForm1::rlxnfo1Click(TObject*) {
+    OpenInfo();
+}
 
-void TForm1::Label3Click(TObject*) { Close(); }
-void TForm1::Image4Click(TObject*) { Close(); }
-void TForm1::Quit1Click(TObject*) { Close(); }
+void TForm1::Label3Click(TObject*) {
+    Close();
+}
+void TForm1::Image4Click(TObject*) {
+    Close();
+}
+void TForm1::Quit1Click(TObject*) {
+    Close();
+}

@@ -16,7 +16,9 @@ using MIDASboolean = std::int32_t;
 using MIDASmodule = std::uint32_t;           // 0 = none
 using MIDASmodulePlayHandle = std::uint32_t; // 0 = none
 
-inline bool MIDASok(MIDASboolean result) { return (result & 0xFF) != 0; }
+inline bool MIDASok(MIDASboolean result) {
+    return (result & 0xFF) != 0;
+}
 
 // Filled by MIDASgetModuleInfo; the program only asks whether it could be filled.
 struct MIDASmoduleInfo {

@@ -18,8 +18,8 @@ HWND TApplication::Handle() {
         windowClass.lpszClassName = kWindowClass;
         RegisterClassA(&windowClass);
         // A zero-sized popup with a caption is the program's entry in the task bar.
-        handle_ = CreateWindowExA(0, kWindowClass, title_.c_str(), WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS |
-                                                                      WS_SYSMENU | WS_MINIMIZEBOX,
+        handle_ = CreateWindowExA(0, kWindowClass, title_.c_str(),
+                                  WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
                                   GetSystemMetrics(SM_CXSCREEN) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 0, 0,
                                   nullptr, nullptr, windowClass.hInstance, nullptr);
     }
@@ -39,7 +39,7 @@ void TApplication::Run() {
 }
 
 void TApplication::Terminate() {
-    terminated_ = true;
+    // The loop ends when it takes the quit message, so that none is left to close the next box.
     PostQuitMessage(0);
 }
 
@@ -73,12 +73,15 @@ bool TApplication::ProcessMessage(MSG& message) {
 }
 
 bool TApplication::IsShortCut(const MSG& message) {
-    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN)
+    if (message.message != WM_KEYDOWN && message.message != WM_SYSKEYDOWN && message.message != WM_SYSCHAR)
         return false;
     TForm* form = TForm::FromWindow(GetAncestor(message.hwnd, GA_ROOT));
     if (!form || GetActiveWindow() != form->Handle() || !IsWindowEnabled(form->Handle()))
         return false;
     try {
+        // Alt and a button's letter presses it whichever control has the focus.
+        if (message.message == WM_SYSCHAR)
+            return form->DialogChar(static_cast<char>(message.wParam));
         return form->IsShortCut(static_cast<WORD>(message.wParam));
     } catch (const std::exception& e) {
         ShowException(e);
@@ -95,7 +98,9 @@ TApplication::HookId TApplication::HookMainWindow(Hook hook) {
     return hooks_.insert(hooks_.begin(), std::move(hook));
 }
 
-void TApplication::UnhookMainWindow(HookId id) { hooks_.erase(id); }
+void TApplication::UnhookMainWindow(HookId id) {
+    hooks_.erase(id);
+}
 
 UINT_PTR TApplication::StartTimer(UINT interval, std::function<void()> tick) {
     UINT_PTR id = nextTimer_++;

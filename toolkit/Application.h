@@ -30,6 +30,7 @@ public:
 
     // Shows the main form and dispatches messages until the application is terminated.
     void Run();
+    // Ends the message loop once the messages already waiting are handled.
     void Terminate();
     bool Terminated() const { return terminated_; }
     // Waits for one message and dispatches it.

@@ -40,7 +40,9 @@ std::map<std::string, ComponentFactory>& Kinds() {
 }
 } // namespace
 
-void RegisterComponentKind(const std::string& kind, ComponentFactory factory) { Kinds()[kind] = std::move(factory); }
+void RegisterComponentKind(const std::string& kind, ComponentFactory factory) {
+    Kinds()[kind] = std::move(factory);
+}
 
 std::unique_ptr<TComponent> CreateComponent(const std::string& kind, const std::string& where) {
     auto found = Kinds().find(kind);

@@ -167,8 +167,8 @@ std::string Hex(unsigned value) {
 
 void TControl::Describe(InspectRecord& record) const {
     TComponent::Describe(record);
-    record.emplace_back("bounds", std::to_string(left_) + "," + std::to_string(top_) + "," + std::to_string(width_) +
-                                      "," + std::to_string(height_));
+    record.emplace_back("bounds", std::to_string(left_) + "," + std::to_string(top_) + "," +
+                                      std::to_string(width_) + "," + std::to_string(height_));
     record.emplace_back("visible", visible_ ? "1" : "0");
     record.emplace_back("enabled", enabled_ ? "1" : "0");
     record.emplace_back("color", Hex(static_cast<unsigned>(color_)));
@@ -188,13 +188,16 @@ HWND TWinControl::Handle() {
     return handle_;
 }
 
-void TWinControl::InsertControl(TControl* control) { controls_.push_back(control); }
+void TWinControl::InsertControl(TControl* control) {
+    controls_.push_back(control);
+}
 
 TControl* TWinControl::ControlAtPos(POINT point) const {
     for (auto it = controls_.rbegin(); it != controls_.rend(); ++it) {
         TControl* control = *it;
         RECT r = control->BoundsRect();
-        if (control->Visible() && control->Enabled() && !dynamic_cast<TWinControl*>(control) && PtInRect(&r, point))
+        if (control->Visible() && control->Enabled() && !dynamic_cast<TWinControl*>(control) &&
+            PtInRect(&r, point))
             return control;
     }
     return nullptr;
@@ -248,4 +251,6 @@ LRESULT CALLBACK TWinControl::StandardWndProc(HWND window, UINT message, WPARAM 
     }
 }
 
-TWinControl::~TWinControl() { DestroyHandle(); }
+TWinControl::~TWinControl() {
+    DestroyHandle();
+}

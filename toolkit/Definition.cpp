@@ -5,7 +5,9 @@
 #include <cctype>
 #include <cstdint>
 
-void DefValue::Fail(const std::string& what) const { throw Exception(where + ": " + what); }
+void DefValue::Fail(const std::string& what) const {
+    throw Exception(where + ": " + what);
+}
 
 int DefValue::Int() const {
     if (kind != Kind::Integer)
@@ -27,7 +29,9 @@ const std::string& DefValue::Name() const {
     return text;
 }
 
-bool DefValue::Bool() const { return Enum({{"False", 0}, {"True", 1}}) != 0; }
+bool DefValue::Bool() const {
+    return Enum({{"False", 0}, {"True", 1}}) != 0;
+}
 
 TColor DefValue::Color() const {
     if (kind == Kind::Integer)
@@ -152,7 +156,8 @@ private:
             while (pos_ < text_.size() && std::isxdigit(static_cast<unsigned char>(text_[pos_])) &&
                    (base == 16 || std::isdigit(static_cast<unsigned char>(text_[pos_])))) {
                 char d = static_cast<char>(std::tolower(static_cast<unsigned char>(text_[pos_++])));
-                value.integer = value.integer * base + (std::isdigit(static_cast<unsigned char>(d)) ? d - '0' : d - 'a' + 10);
+                value.integer = value.integer * base +
+                                (std::isdigit(static_cast<unsigned char>(d)) ? d - '0' : d - 'a' + 10);
                 if (value.integer > 0xFFFFFFFFLL)
                     Fail("number out of range");
                 ++digits;
@@ -215,7 +220,8 @@ private:
     std::string Word() {
         SkipSpaces();
         std::size_t start = pos_;
-        while (pos_ < text_.size() && (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_'))
+        while (pos_ < text_.size() &&
+               (std::isalnum(static_cast<unsigned char>(text_[pos_])) || text_[pos_] == '_'))
             ++pos_;
         if (start == pos_)
             Fail("a name is expected");

@@ -27,9 +27,13 @@ void TFont::SetHeight(int height) {
     }
 }
 
-int TFont::Size() const { return -MulDiv(height_, 72, kPixelsPerInch); }
+int TFont::Size() const {
+    return -MulDiv(height_, 72, kPixelsPerInch);
+}
 
-void TFont::SetSize(int points) { SetHeight(-MulDiv(points, kPixelsPerInch, 72)); }
+void TFont::SetSize(int points) {
+    SetHeight(-MulDiv(points, kPixelsPerInch, 72));
+}
 
 void TFont::SetStyle(TFontStyles style) {
     if (style != style_) {

@@ -4,8 +4,10 @@
 #include "Dialogs.h"
 #include "Menu.h"
 #include "Resources.h"
+#include "SpeedButton.h"
 
 #include <algorithm>
+#include <cctype>
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -192,7 +194,9 @@ void TForm::SetClientSize(int width, int height) {
         SetWindowPos(handle_, nullptr, 0, 0, width_, height_, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool TForm::Active() const { return handle_ && GetActiveWindow() == handle_; }
+bool TForm::Active() const {
+    return handle_ && GetActiveWindow() == handle_;
+}
 
 DWORD TForm::WindowStyle() const {
     DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
@@ -253,9 +257,9 @@ void TForm::CreateHandle() {
                     height_, Application.Handle(), nullptr, instance, this);
     if (!handle_)
         throw Exception("Cannot create the window " + Name);
-    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP,
-                               CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr,
-                               instance, nullptr);
+    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
+                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
+                               CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr, instance, nullptr);
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND;
@@ -362,6 +366,17 @@ bool TForm::IsShortCut(WORD key) {
     return false;
 }
 
+bool TForm::DialogChar(char key) {
+    char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
+    for (TControl* control : controls_)
+        if (auto* button = dynamic_cast<TSpeedButton*>(control);
+            button && button->Visible() && button->Enabled() && button->Accelerator() == upper) {
+            button->Click();
+            return true;
+        }
+    return false;
+}
+
 void TForm::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
     if (name == "Caption")
         SetCaption(value.String());
@@ -461,6 +476,10 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CONTEXTMENU:
         ContextMenu(lParam);
         return 0;
+    case WM_CHAR:
+        if (DialogChar(static_cast<char>(wParam)))
+            return 0;
+        break;
     case WM_NOTIFY: {
         auto* header = reinterpret_cast<NMHDR*>(lParam);
         if (header->hwndFrom == tooltip_ && header->code == TTN_GETDISPINFOA) {

@@ -11,7 +11,14 @@
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 using TBorderIcons = unsigned;
-enum TPosition { poDesigned, poDefault, poDefaultPosOnly, poDefaultSizeOnly, poScreenCenter, poDesktopCenter };
+enum TPosition {
+    poDesigned,
+    poDefault,
+    poDefaultPosOnly,
+    poDefaultSizeOnly,
+    poScreenCenter,
+    poDesktopCenter
+};
 enum TBrushStyle { bsSolid, bsClear };
 
 using TModalResult = int;
@@ -22,7 +29,8 @@ constexpr TModalResult mrCancel = 2;
 // The handlers a form offers its definition, by name.
 using Handlers = std::map<std::string, std::any>;
 
-template <class Form, class Result, class... Args> std::any Method(Form* form, Result (Form::*method)(Args...)) {
+template <class Form, class Result, class... Args>
+std::any Method(Form* form, Result (Form::*method)(Args...)) {
     return std::function<Result(Args...)>([form, method](Args... args) { return (form->*method)(args...); });
 }
 
@@ -33,7 +41,9 @@ struct FieldBinding {
 };
 
 template <class Kind> FieldBinding Field(const char* name, Kind*& member) {
-    return {name, [&member](TComponent* component) { return (member = dynamic_cast<Kind*>(component)) != nullptr; }};
+    return {name, [&member](TComponent* component) {
+                return (member = dynamic_cast<Kind*>(component)) != nullptr;
+            }};
 }
 
 class TForm : public TWinControl {
@@ -68,6 +78,8 @@ public:
     TModalResult ShowModal();
     // A popup menu shortcut of the form: runs its entry and reports that the key is used.
     bool IsShortCut(WORD key);
+    // A character typed that no focused control takes: presses the button it is the accelerator of.
+    bool DialogChar(char key);
     // Makes the window again with the current properties, as a change of border needs.
     void RecreateWnd();
 

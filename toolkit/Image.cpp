@@ -38,8 +38,8 @@ void TImage::Paint(HDC dc) {
     info.bmiHeader.biCompression = BI_RGB;
     if (stretch_) {
         SetStretchBltMode(dc, COLORONCOLOR);
-        StretchDIBits(dc, 0, 0, width_, height_, 0, 0, picture_.width, picture_.height, picture_.pixels.data(),
-                      &info, DIB_RGB_COLORS, SRCCOPY);
+        StretchDIBits(dc, 0, 0, width_, height_, 0, 0, picture_.width, picture_.height,
+                      picture_.pixels.data(), &info, DIB_RGB_COLORS, SRCCOPY);
     } else {
         SetDIBitsToDevice(dc, 0, 0, picture_.width, picture_.height, 0, 0, 0, picture_.height,
                           picture_.pixels.data(), &info, DIB_RGB_COLORS);
@@ -60,6 +60,7 @@ void TImage::SetProperty(const std::string& name, const DefValue& value, Binder&
 void TImage::Describe(InspectRecord& record) const {
     TGraphicControl::Describe(record);
     record.emplace_back("picture", resource_);
-    record.emplace_back("picture.size", std::to_string(picture_.width) + "," + std::to_string(picture_.height));
+    record.emplace_back("picture.size",
+                        std::to_string(picture_.width) + "," + std::to_string(picture_.height));
     record.emplace_back("stretch", stretch_ ? "1" : "0");
 }

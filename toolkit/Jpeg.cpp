@@ -14,7 +14,9 @@ struct ErrorManager {
     std::jmp_buf failed;
 };
 
-[[noreturn]] void Fail(j_common_ptr info) { std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->failed, 1); }
+[[noreturn]] void Fail(j_common_ptr info) {
+    std::longjmp(reinterpret_cast<ErrorManager*>(info->err)->failed, 1);
+}
 
 } // namespace
 
@@ -32,7 +34,8 @@ Picture DecodeJpeg(std::string_view data) {
         throw Exception(std::string("Cannot read a picture: ") + message);
     }
     jpeg_create_decompress(&info);
-    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.data()), static_cast<unsigned long>(data.size()));
+    jpeg_mem_src(&info, reinterpret_cast<const unsigned char*>(data.data()),
+                 static_cast<unsigned long>(data.size()));
     jpeg_read_header(&info, TRUE);
     info.out_color_space = JCS_EXT_BGRX;
     jpeg_start_decompress(&info);

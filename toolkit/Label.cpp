@@ -1,6 +1,8 @@
 #include "Label.h"
 
-TLabel::TLabel() { parentColor_ = true; }
+TLabel::TLabel() {
+    parentColor_ = true;
+}
 
 void TLabel::SetCaption(const std::string& caption) {
     if (caption != caption_) {
@@ -96,8 +98,8 @@ void TLabel::SetProperty(const std::string& name, const DefValue& value, Binder&
     else if (name == "ShowAccelChar")
         showAccelChar_ = value.Bool();
     else if (name == "Alignment")
-        SetAlignment(static_cast<TAlignment>(
-            value.Enum({{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}})));
+        SetAlignment(static_cast<TAlignment>(value.Enum(
+            {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}})));
     else
         TGraphicControl::SetProperty(name, value, binder);
 }

@@ -69,7 +69,8 @@ void TPopupMenu::Popup(int x, int y) {
         ++id;
     }
     HWND owner = GetActiveWindow() ? GetActiveWindow() : Application.Handle();
-    UINT chosen = TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, owner, nullptr);
+    UINT chosen =
+        TrackPopupMenu(menu, TPM_LEFTALIGN | TPM_RIGHTBUTTON | TPM_RETURNCMD, x, y, 0, owner, nullptr);
     if (chosen >= 1 && chosen <= items_.size())
         items_[chosen - 1]->Click();
 }

@@ -1,0 +1,220 @@
+#include "Installer.h"
+
+#include <cstdlib>
+
+namespace {
+
+using namespace installer;
+
+const std::string kCaption = "Korvadel Installer..." + std::string(59, ' ') + "CODE/GFX : tazo";
+
+// Which of the three lit words show, as "install", "nfo", "quit" joined by spaces.
+std::string Lit(HWND main) {
+    driver::Inspection inspection = driver::Inspect(main);
+    std::string lit;
+    for (const auto& [name, word] : {std::pair{"Image2", "install"}, {"Image3", "nfo"}, {"Image4", "quit"}})
+        if (driver::Field(inspection.Find(name), "visible") == "1")
+            lit += lit.empty() ? word : std::string(" ") + word;
+    return lit.empty() ? "none" : lit;
+}
+
+// Sent rather than posted: a sent inspection would overtake a posted move.
+void Move(HWND main, int x, int y) {
+    DWORD_PTR result;
+    SendMessageTimeoutA(main, WM_MOUSEMOVE, 0, MAKELPARAM(x, y), SMTO_ABORTIFHUNG, kWait, &result);
+}
+
+std::string MoveAndLook(HWND main, int x, int y) {
+    Move(main, x, y);
+    return Lit(main);
+}
+
+// The window's pixels once painting has settled.
+driver::Pixels Settled(HWND main) {
+    driver::Pixels last = driver::Capture(main, false);
+    driver::WaitUntil(
+        [&] {
+            driver::Pixels now = driver::Capture(main, false);
+            bool same = now.pixels == last.pixels;
+            last = std::move(now);
+            return same;
+        },
+        kWait);
+    return last;
+}
+
+TEST(MainWindow, HasItsFixedFrameCaptionAndPlace) {
+    Session run;
+    HWND main = run.MainWindow();
+    EXPECT_EQ(driver::WindowText(main), kCaption);
+    EXPECT_EQ(kCaption.size(), 95u);
+    SIZE client = driver::ClientSize(main);
+    EXPECT_EQ(client.cx, 464);
+    EXPECT_EQ(client.cy, 343);
+    DWORD style = driver::Style(main);
+    EXPECT_EQ(style & WS_CAPTION, static_cast<DWORD>(WS_CAPTION));
+    EXPECT_EQ(style & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME), 0u);
+    RECT r;
+    GetWindowRect(main, &r);
+    EXPECT_NEAR((r.left + r.right) / 2, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR((r.top + r.bottom) / 2, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+    // The close button a user might look for is not there, and a system close is refused.
+    PostMessageA(main, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.process->WaitExit(500), std::nullopt);
+    EXPECT_TRUE(IsWindowVisible(main));
+}
+
+TEST(MainWindow, ControlsComeFromTheDefinitionWithTheStatusLineFromTheSettings) {
+    Session run;
+    driver::Inspection inspection = driver::Inspect(run.MainWindow());
+    std::vector<std::string> names;
+    for (const auto& component : inspection.components)
+        names.push_back(driver::Field(component, "name"));
+    EXPECT_EQ(names,
+              (std::vector<std::string>{"Image1", "Image2", "Image4", "Image3", "Label4", "Label1", "Label2",
+                                        "Label3", "PopupMenu1", "Install1", "rlxnfo1", "Quit1"}));
+    const auto& status = inspection.Find("Label4");
+    EXPECT_EQ(driver::Field(status, "caption"), "Korvadel: The Lost Halls");
+    EXPECT_EQ(driver::Field(status, "bounds"), "60,261,404,18");
+    EXPECT_EQ(driver::Field(status, "font.name"), "Arial");
+    EXPECT_EQ(driver::Field(status, "font.height"), "-15");
+    EXPECT_EQ(driver::Field(status, "font.charset"), "0");
+    EXPECT_EQ(driver::Field(status, "font.color"), "0x00808080");
+    EXPECT_EQ(driver::Field(status, "transparent"), "1");
+    EXPECT_EQ(driver::Field(inspection.Find("Image1"), "picture.size"), "464,343");
+    EXPECT_EQ(driver::Field(inspection.Find("Image2"), "bounds"), "12,289,122,52");
+    EXPECT_EQ(driver::Field(inspection.Find("Image2"), "picture.size"), "123,52");
+    EXPECT_EQ(driver::Field(inspection.Find("Image2"), "hint"), "Install Game");
+    EXPECT_EQ(driver::Field(inspection.Find("Image3"), "hint"), "Read Game Info");
+    EXPECT_EQ(driver::Field(inspection.Find("Image4"), "hint"), "Exit Installer");
+    EXPECT_EQ(driver::Field(inspection.Find("Label1"), "showhint"), "0");
+    EXPECT_EQ(driver::Field(inspection.Find("Install1"), "shortcut"), "16457");
+    EXPECT_EQ(driver::Field(inspection.Find("rlxnfo1"), "caption"), "Korvadel.nfo");
+    EXPECT_EQ(driver::Field(inspection.form, "popupmenu"), "PopupMenu1");
+}
+
+TEST(MainWindow, TheStatusLineIsDrawnInGreyOverThePicture) {
+    Session run;
+    HWND main = run.MainWindow();
+    driver::Pixels before = Settled(main);
+    int grey = 0;
+    for (int y = 261; y < 279; ++y)
+        for (int x = 60; x < 300; ++x) {
+            uint32_t p = before.At(x, y);
+            int r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF;
+            grey += r > 0x60 && r < 0xA0 && std::abs(r - g) < 12 && std::abs(g - b) < 12;
+        }
+    EXPECT_GT(grey, 40) << "no grey text in the status line";
+}
+
+TEST(MainWindow, AnEmptyProductNameLeavesTheStatusLineBlank) {
+    Session run("[OPTIONS]\r\nAPPZ......=\r\n");
+    EXPECT_EQ(driver::Field(driver::Inspect(run.MainWindow()).Find("Label4"), "caption"), "");
+}
+
+TEST(MainWindow, SettingsComeFromBesideTheProgramWhateverTheCurrentDirectory) {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    Session run(kStandardIni, "", temp);
+    EXPECT_EQ(driver::Field(driver::Inspect(run.MainWindow()).Find("Label4"), "caption"),
+              "Korvadel: The Lost Halls");
+}
+
+TEST(MainWindow, AtMostOneWordIsLitAndOnlyMovesChangeIt) {
+    Session run;
+    HWND main = run.MainWindow();
+    EXPECT_EQ(Lit(main), "none");
+    EXPECT_EQ(MoveAndLook(main, 30, 300), "install");  // the install hot area
+    EXPECT_EQ(MoveAndLook(main, 130, 336), "install"); // its lit picture, outside the hot area
+    EXPECT_EQ(MoveAndLook(main, 200, 100), "none");    // the background
+    EXPECT_EQ(MoveAndLook(main, 130, 336), "none");    // an unlit picture takes no mouse
+    EXPECT_EQ(MoveAndLook(main, 230, 310), "nfo");
+    EXPECT_EQ(MoveAndLook(main, 390, 310), "quit");
+    EXPECT_EQ(MoveAndLook(main, 428, 336), "quit");
+    EXPECT_EQ(MoveAndLook(main, 30, 300), "install");
+    // Leaving the window changes nothing.
+    Move(main, 600, 600);
+    EXPECT_EQ(Lit(main), "install");
+    MoveAndLook(main, 5, 5);
+    for (const char* label : {"Label1", "Label2", "Label3"})
+        EXPECT_EQ(driver::Field(driver::Inspect(main).Find(label), "font.color"), "0x00FFFFFF");
+}
+
+TEST(MainWindow, ALitWordChangesOnlyItsOwnPixels) {
+    Session run;
+    HWND main = run.MainWindow();
+    driver::Pixels plain = Settled(main);
+    MoveAndLook(main, 30, 300);
+    driver::Pixels lit = Settled(main);
+    int changedInside = 0, changedOutside = 0;
+    for (int y = 0; y < plain.height; ++y)
+        for (int x = 0; x < plain.width; ++x) {
+            bool inside = x >= 12 && x < 134 && y >= 289 && y < 341;
+            bool changed = plain.At(x, y) != lit.At(x, y);
+            (inside ? changedInside : changedOutside) += changed;
+        }
+    EXPECT_GT(changedInside, 200);
+    EXPECT_EQ(changedOutside, 0);
+}
+
+TEST(MainWindow, TheInstallWordOpensTheDirectoryDialogModally) {
+    Session run;
+    HWND main = run.MainWindow();
+    driver::PostLeftClick(main, 30, 300); // the hot area, while the lit picture under it is hidden
+    HWND dialog = driver::WaitWindow(run.process->Pid(), "TForm2", "Select a Directory", kWait);
+    EXPECT_TRUE(driver::WaitUntil([main] { return !IsWindowEnabled(main); }, kWait));
+    SIZE client = driver::ClientSize(dialog);
+    EXPECT_EQ(client.cx, 321);
+    EXPECT_EQ(client.cy, 287);
+    EXPECT_EQ(driver::Style(dialog) & (WS_SYSMENU | WS_THICKFRAME), 0u);
+}
+
+TEST(MainWindow, CtrlIOpensTheDirectoryDialog) {
+    Session run;
+    driver::SendKeys(run.MainWindow(), {VK_CONTROL, 'I'});
+    driver::WaitWindow(run.process->Pid(), "TForm2", "Select a Directory", kWait);
+}
+
+TEST(MainWindow, TheInfoRoadsOpenTheViewerWhichAClickCloses) {
+    Session run;
+    HWND main = run.MainWindow();
+    const std::function<void()> roads[] = {
+        [&] { driver::PostLeftClick(main, 230, 310); },
+        [&] {
+            Move(main, 230, 310);
+            driver::PostLeftClick(main, 266, 336); // the lit picture outside the hot area
+        },
+        [&] {
+            driver::SendKeys(main, {VK_CONTROL, 'N'});
+        },
+    };
+    for (const auto& road : roads) {
+        road();
+        HWND viewer = driver::WaitWindow(run.process->Pid(), "TForm4", nullptr, kWait);
+        SIZE client = driver::ClientSize(viewer);
+        EXPECT_EQ(client.cx, 514);
+        EXPECT_EQ(client.cy, 422);
+        EXPECT_EQ(driver::Style(viewer) & WS_CAPTION, 0u);
+        EXPECT_FALSE(IsWindowEnabled(main));
+        driver::PostLeftClick(viewer, 100, 100);
+        EXPECT_TRUE(driver::WaitUntil([viewer] { return !IsWindowVisible(viewer); }, kWait));
+        EXPECT_TRUE(driver::WaitUntil([main] { return IsWindowEnabled(main); }, kWait));
+    }
+}
+
+TEST(MainWindow, TheRightButtonOpensTheMenuAndEscapeClosesIt) {
+    Session run;
+    HWND main = run.MainWindow();
+    driver::PostRightClick(main, 200, 100);
+    HWND menu = driver::WaitWindow(run.process->Pid(), "#32768", nullptr, kWait);
+    // Menus are not shared between processes here: the entries are judged by the menu's height.
+    RECT r;
+    GetWindowRect(menu, &r);
+    EXPECT_GT(r.bottom - r.top, 3 * 13);
+    EXPECT_LT(r.bottom - r.top, 4 * 24);
+    driver::SendKeys(main, {VK_ESCAPE});
+    EXPECT_TRUE(driver::WaitUntil([menu] { return !IsWindowVisible(menu); }, kWait));
+    EXPECT_EQ(run.process->WaitExit(300), std::nullopt);
+}
+
+} // namespace

@@ -1,0 +1,136 @@
+#include "Application.h"
+#include "Form.h"
+#include "Label.h"
+#include "Menu.h"
+#include "StandardKinds.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+// Records which handlers ran, with their sender's name.
+struct Journal {
+    std::vector<std::string> entries;
+    void Add(const std::string& what, TObject* sender) {
+        auto* component = dynamic_cast<TComponent*>(sender);
+        entries.push_back(what + " " + (component ? component->Name : "?"));
+    }
+};
+
+class TTestForm : public TForm {
+public:
+    TLabel* Below = nullptr;
+    TLabel* Above = nullptr;
+    TLabel* Hidden = nullptr;
+    TLabel* Sized = nullptr;
+    TPopupMenu* Menu = nullptr;
+    Journal journal;
+
+    explicit TTestForm(const std::string& kind) : TForm(kind) {
+        RegisterStandardKinds();
+        Load(
+            {
+                {"FormCreate", Method(this, &TTestForm::FormCreate)},
+                {"FormClick", Method(this, &TTestForm::FormClick)},
+                {"Clicked", Method(this, &TTestForm::Clicked)},
+                {"Moved", Method(this, &TTestForm::Moved)},
+            },
+            {Field("Below", Below), Field("Above", Above), Field("Hidden", Hidden), Field("Sized", Sized),
+             Field("Menu", Menu)});
+    }
+    void FormCreate(TObject* sender) {
+        // Members are bound and every property set before the creation event.
+        journal.Add(Menu && PopupMenu == Menu ? "created" : "created too early", sender);
+    }
+    void FormClick(TObject* sender) { journal.Add("form click", sender); }
+    void Clicked(TObject* sender) { journal.Add("click", sender); }
+    void Moved(TObject* sender, TShiftState, int x, int y) {
+        journal.Add("move " + std::to_string(x) + "," + std::to_string(y), sender);
+    }
+
+    void Post(UINT message, int x, int y) { SendMessageA(Handle(), message, 0, MAKELPARAM(x, y)); }
+};
+
+std::string LoadFailure(const std::string& kind) {
+    try {
+        TTestForm form(kind);
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "no failure";
+}
+
+TEST(FormDefinition, BuildsControlsInOrderAndResolvesLaterReferences) {
+    TTestForm form("TGoodForm");
+    EXPECT_EQ(form.journal.entries, std::vector<std::string>{"created GoodForm"});
+    EXPECT_EQ(form.Caption(), "Good");
+    ASSERT_EQ(form.Controls().size(), 4u);
+    EXPECT_EQ(form.Controls()[0], form.Below);
+    EXPECT_EQ(form.Controls()[1], form.Above);
+    // Fonts come from the window unless the control sets its own.
+    EXPECT_EQ(form.Below->Font.Name(), "Arial");
+    EXPECT_EQ(form.Below->Font.Color(), clWindowText);
+    EXPECT_EQ(form.Above->Font.Name(), "Arial");
+    EXPECT_EQ(form.Above->Font.Color(), clRed);
+    // A label that sizes itself measures its caption in its font.
+    EXPECT_GT(form.Sized->Width(), 50);
+    EXPECT_GT(form.Sized->Height(), 10);
+    RECT client;
+    GetClientRect(form.Handle(), &client);
+    EXPECT_EQ(client.right, 200);
+    EXPECT_EQ(client.bottom, 100);
+    EXPECT_EQ(GetWindowLongA(form.Handle(), GWL_STYLE) & (WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX), 0);
+}
+
+TEST(FormDefinition, UnknownNamesAndWrongHandlersFailLoudly) {
+    EXPECT_EQ(LoadFailure("TUnknownProperty"),
+              "TUnknownProperty window definition:28: TLabel Above has no property Colour");
+    EXPECT_EQ(LoadFailure("TUnknownHandler"),
+              "TUnknownHandler window definition:12: TUnknownHandler has no handler FormClicked");
+    EXPECT_EQ(LoadFailure("TWrongHandler"),
+              "TWrongHandler window definition:20: handler Clicked does not fit this event");
+    EXPECT_EQ(LoadFailure("TUnknownKind"), "TUnknownKind window definition:42: unknown kind TWidget");
+    EXPECT_EQ(LoadFailure("TDuplicate"), "TDuplicate window definition:32: a second component named Above");
+    EXPECT_EQ(LoadFailure("TMissing"), "The program has no resource TMissing");
+}
+
+TEST(FormMouse, TheTopmostVisibleControlGetsTheMouseInItsOwnCoordinates) {
+    TTestForm form("TGoodForm");
+    form.journal.entries.clear();
+    form.Post(WM_MOUSEMOVE, 20, 10);  // only Below
+    form.Post(WM_MOUSEMOVE, 60, 10);  // Above lies over Below; Hidden over both is not shown
+    form.Post(WM_MOUSEMOVE, 180, 90); // the form itself: no handler
+    form.Above->Hide();
+    form.Post(WM_MOUSEMOVE, 60, 10);
+    EXPECT_EQ(form.journal.entries,
+              (std::vector<std::string>{"move 20,10 Below", "move 10,10 Above", "move 60,10 Below"}));
+}
+
+TEST(FormMouse, AClickNeedsPressAndReleaseOnTheSameControl) {
+    TTestForm form("TGoodForm");
+    form.journal.entries.clear();
+    form.Post(WM_LBUTTONDOWN, 60, 10);
+    form.Post(WM_LBUTTONUP, 61, 11);
+    form.Post(WM_LBUTTONDOWN, 60, 10); // pressed on Above, released outside it
+    form.Post(WM_LBUTTONUP, 160, 10);
+    form.Post(WM_LBUTTONDOWN, 180, 90);
+    form.Post(WM_LBUTTONUP, 180, 90);
+    form.Hidden->Show();
+    form.Post(WM_LBUTTONDOWN, 60, 10);
+    form.Post(WM_LBUTTONUP, 60, 10);
+    EXPECT_EQ(form.journal.entries,
+              (std::vector<std::string>{"click Above", "form click GoodForm", "click Hidden"}));
+}
+
+TEST(FormShortCuts, MenuShortcutsRunEnabledEntriesOnly) {
+    TTestForm form("TGoodForm");
+    form.journal.entries.clear();
+    EXPECT_EQ(form.Menu->Items().size(), 2u);
+    EXPECT_TRUE(form.Menu->DispatchShortCut(scCtrl | 'F'));
+    EXPECT_FALSE(form.Menu->DispatchShortCut('F'));
+    EXPECT_FALSE(form.Menu->DispatchShortCut(scCtrl | 'O'));
+    EXPECT_EQ(form.journal.entries, std::vector<std::string>{"click First"});
+    EXPECT_EQ(ShortCutToText(16457), "Ctrl+I");
+}
+
+} // namespace

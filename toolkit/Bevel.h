@@ -1,0 +1,17 @@
+// A bevel: a frame or box drawn raised or lowered, for grouping controls by eye.
+#pragma once
+
+#include "Control.h"
+
+enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+enum TBevelStyle { bsLowered, bsRaised };
+
+class TBevel : public TGraphicControl {
+public:
+    void Paint(HDC dc) override;
+    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+
+private:
+    TBevelShape shape_ = bsBox;
+    TBevelStyle style_ = bsLowered;
+};

@@ -1,0 +1,98 @@
+#include "SpeedButton.h"
+
+#include <cctype>
+
+void TSpeedButton::SetCaption(const std::string& caption) {
+    if (caption != caption_) {
+        caption_ = caption;
+        Invalidate();
+    }
+}
+
+void TSpeedButton::SetFlat(bool flat) {
+    if (flat != flat_) {
+        flat_ = flat;
+        Invalidate();
+    }
+}
+
+char TSpeedButton::Accelerator() const {
+    for (std::size_t i = 0; i + 1 < caption_.size(); ++i) {
+        if (caption_[i] != '&')
+            continue;
+        if (caption_[i + 1] != '&')
+            return static_cast<char>(std::toupper(static_cast<unsigned char>(caption_[i + 1])));
+        ++i;
+    }
+    return 0;
+}
+
+void TSpeedButton::SetState(bool down, bool hot) {
+    if (down != down_ || hot != hot_) {
+        down_ = down;
+        hot_ = hot;
+        Invalidate();
+    }
+}
+
+void TSpeedButton::SetEnabled(bool enabled) {
+    if (!enabled)
+        SetState(false, false);
+    TGraphicControl::SetEnabled(enabled);
+}
+
+void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (button == mbLeft && enabled_)
+        SetState(true, true);
+    TGraphicControl::MouseDown(button, shift, x, y);
+}
+
+void TSpeedButton::MouseMove(TShiftState shift, int x, int y) {
+    bool inside = x >= 0 && y >= 0 && x < width_ && y < height_;
+    // While pressed, the button looks down only with the pointer over it.
+    SetState(clicked_ && inside, inside);
+    TGraphicControl::MouseMove(shift, x, y);
+}
+
+void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+    SetState(false, x >= 0 && y >= 0 && x < width_ && y < height_);
+    TGraphicControl::MouseUp(button, shift, x, y);
+}
+
+void TSpeedButton::Paint(HDC dc) {
+    RECT r{0, 0, width_, height_};
+    Brush face(CreateSolidBrush(ColorToRGB(clBtnFace)));
+    FillRect(dc, &r, face.Get());
+    if (!flat_ || hot_ || down_)
+        DrawEdge(dc, &r, down_ ? EDGE_SUNKEN : (flat_ ? BDR_RAISEDINNER : EDGE_RAISED), BF_RECT);
+    if (down_)
+        OffsetRect(&r, 1, 1);
+    Selection font(dc, Font.Handle());
+    SetBkMode(dc, TRANSPARENT);
+    UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
+    if (enabled_) {
+        SetTextColor(dc, ColorToRGB(Font.Color()));
+        DrawTextA(dc, caption_.c_str(), -1, &r, flags);
+    } else {
+        OffsetRect(&r, 1, 1);
+        SetTextColor(dc, ColorToRGB(clBtnHighlight));
+        DrawTextA(dc, caption_.c_str(), -1, &r, flags);
+        OffsetRect(&r, -1, -1);
+        SetTextColor(dc, ColorToRGB(clBtnShadow));
+        DrawTextA(dc, caption_.c_str(), -1, &r, flags);
+    }
+}
+
+void TSpeedButton::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    if (name == "Caption")
+        SetCaption(value.String());
+    else if (name == "Flat")
+        SetFlat(value.Bool());
+    else
+        TGraphicControl::SetProperty(name, value, binder);
+}
+
+void TSpeedButton::Describe(InspectRecord& record) const {
+    TGraphicControl::Describe(record);
+    record.emplace_back("caption", caption_);
+}

@@ -1,0 +1,32 @@
+// A push button without a window of its own: it never takes the keyboard focus, and the letter after
+// the & of its caption presses it from the keyboard.
+#pragma once
+
+#include "Control.h"
+
+class TSpeedButton : public TGraphicControl {
+public:
+    const std::string& Caption() const { return caption_; }
+    void SetCaption(const std::string& caption);
+    // Flat buttons show their frame only while the pointer is over them.
+    void SetFlat(bool flat);
+
+    // The accelerator letter of the caption, upper case, or 0.
+    char Accelerator() const;
+
+    void Paint(HDC dc) override;
+    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseMove(TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void SetEnabled(bool enabled) override;
+    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+    void Describe(InspectRecord& record) const override;
+
+private:
+    void SetState(bool down, bool hot);
+
+    std::string caption_;
+    bool flat_ = false;
+    bool down_ = false;
+    bool hot_ = false;
+};
