@@ -26,23 +26,28 @@ trap 'fail "the step at line $LINENO of $0 failed"' ERR
 # The daemons started here outlive this script: none may hold ctest's pipes, or ctest waits for them.
 exec </dev/null
 
-# Xvfb picks a free display itself, so that several build trees can each have a rig.
-mkfifo "$rig/display.fifo"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$rig/display.fifo" \
-    >"$rig/xvfb.log" 2>&1 &
-xvfb_pid=$!
-display=
-read -r -t 30 display <"$rig/display.fifo" || true
-rm -f "$rig/display.fifo"
 cat >"$env_file" <<END
 export WINEPREFIX='$rig/prefix'
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES='mscoree,mshtml='
-KORVADEL_RIG_XVFB_PID=$xvfb_pid
-KORVADEL_RIG_XVFB_STARTED='$(ps -o lstart= -p "$xvfb_pid")'
 END
-[ -n "$display" ] || fail "Xvfb did not report a display; see $rig/xvfb.log"
-echo "export DISPLAY=:$display" >>"$env_file"
+if [ -n "${KORVADEL_RIG_DISPLAY:-}" ]; then
+    # A person watching: the rig runs on their display and starts no Xvfb.
+    echo "export DISPLAY=$KORVADEL_RIG_DISPLAY" >>"$env_file"
+else
+    # Xvfb picks a free display itself, so that several build trees can each have a rig.
+    mkfifo "$rig/display.fifo"
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$rig/display.fifo" \
+        >"$rig/xvfb.log" 2>&1 &
+    xvfb_pid=$!
+    display=
+    read -r -t 30 display <"$rig/display.fifo" || true
+    rm -f "$rig/display.fifo"
+    echo "KORVADEL_RIG_XVFB_PID=$xvfb_pid" >>"$env_file"
+    echo "KORVADEL_RIG_XVFB_STARTED='$(ps -o lstart= -p "$xvfb_pid")'" >>"$env_file"
+    [ -n "$display" ] || fail "Xvfb did not report a display; see $rig/xvfb.log"
+    echo "export DISPLAY=:$display" >>"$env_file"
+fi
 
 # shellcheck source=/dev/null
 . "$env_file"
