@@ -434,6 +434,7 @@ void TForm::Describe(InspectRecord& record) const {
     record.emplace_back("caption", caption_);
     record.emplace_back("client", std::to_string(clientWidth_) + "," + std::to_string(clientHeight_));
     record.emplace_back("active", Active() ? "1" : "0");
+    record.emplace_back("hint.shown", hintText_);
 }
 
 void TForm::Activated(HWND other) {

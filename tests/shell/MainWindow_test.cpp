@@ -218,3 +218,37 @@ TEST(MainWindow, TheRightButtonOpensTheMenuAndEscapeClosesIt) {
 }
 
 } // namespace
+
+namespace {
+
+using namespace installer;
+
+// The visible tooltip of the process, or nullptr.
+HWND ShownTip(DWORD pid) {
+    for (HWND window : driver::TopWindows(pid))
+        if (driver::ClassName(window) == "tooltips_class32")
+            return window;
+    return nullptr;
+}
+
+TEST(MainWindow, TheLitPictureShowsItsHintAndTheHotAreaNone) {
+    Session run;
+    HWND main = run.MainWindow();
+    POINT origin{0, 0};
+    ClientToScreen(main, &origin);
+    // Over the lit picture outside the hot area: its hint.
+    driver::RealMouseMove(origin.x + 30, origin.y + 300);
+    driver::RealMouseMove(origin.x + 130, origin.y + 336);
+    HWND tip = nullptr;
+    ASSERT_TRUE(driver::WaitUntil([&] { return (tip = ShownTip(run.process->Pid())) != nullptr; }, kWait));
+    // The tip's own text does not cross processes here; the window tells which hint it offers.
+    EXPECT_EQ(driver::Field(driver::Inspect(main).form, "hint.shown"), "Install Game");
+    driver::Pixels shown = driver::Capture(tip, true);
+    EXPECT_GT(shown.width, 40);
+    // Over the hot area, which shows no hints, the tip goes.
+    driver::RealMouseMove(origin.x + 60, origin.y + 310);
+    EXPECT_TRUE(driver::WaitUntil([&] { return ShownTip(run.process->Pid()) == nullptr; }, kWait));
+    driver::RealMouseMove(1020, 760);
+}
+
+} // namespace
