@@ -2,8 +2,6 @@
 
 #include "Application.h"
 
-#include <cstdlib>
-
 namespace {
 
 HHOOK centringHook = nullptr;
@@ -35,20 +33,15 @@ BOOL CALLBACK DisabledWindows::Disable(HWND window, LPARAM self) {
     auto* list = reinterpret_cast<DisabledWindows*>(self);
     if (window == list->except_ || !IsWindowVisible(window) || !IsWindowEnabled(window))
         return TRUE;
-    if (list->count_ == list->capacity_) {
-        list->capacity_ = list->capacity_ ? list->capacity_ * 2 : 8;
-        list->windows_ = static_cast<HWND*>(std::realloc(list->windows_, sizeof(HWND) * list->capacity_));
-    }
-    list->windows_[list->count_++] = window;
+    list->windows_.push_back(window);
     EnableWindow(window, FALSE);
     return TRUE;
 }
 
 DisabledWindows::~DisabledWindows() {
-    for (int i = 0; i < count_; ++i)
-        if (IsWindow(windows_[i]))
-            EnableWindow(windows_[i], TRUE);
-    std::free(windows_);
+    for (HWND window : windows_)
+        if (IsWindow(window))
+            EnableWindow(window, TRUE);
 }
 
 int ShowMessageBox(const std::string& text, const std::string& caption, UINT flags) {

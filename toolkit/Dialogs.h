@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 #include <windows.h>
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
@@ -27,7 +28,5 @@ public:
 private:
     static BOOL CALLBACK Disable(HWND window, LPARAM self);
     HWND except_;
-    HWND* windows_ = nullptr;
-    int count_ = 0;
-    int capacity_ = 0;
+    std::vector<HWND> windows_;
 };

@@ -2,7 +2,9 @@
 #include "Form.h"
 #include "Label.h"
 #include "Menu.h"
+#include "SpeedButton.h"
 #include "StandardKinds.h"
+#include "Timer.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +133,62 @@ TEST(FormShortCuts, MenuShortcutsRunEnabledEntriesOnly) {
     EXPECT_FALSE(form.Menu->DispatchShortCut(scCtrl | 'O'));
     EXPECT_EQ(form.journal.entries, std::vector<std::string>{"click First"});
     EXPECT_EQ(ShortCutToText(16457), "Ctrl+I");
+}
+
+} // namespace
+
+namespace {
+
+class TButtonForm : public TForm {
+public:
+    std::vector<std::string> clicks;
+    int ticks = 0;
+    TSpeedButton* Install = nullptr;
+    TSpeedButton* Ampersand = nullptr;
+
+    TButtonForm() : TForm("TButtonForm") {
+        RegisterStandardKinds();
+        Load({{"Clicked", Method(this, &TButtonForm::Clicked)}, {"Ticked", Method(this, &TButtonForm::Ticked)}},
+             {Field("Install", Install), Field("Ampersand", Ampersand)});
+    }
+    void Clicked(TObject* sender) { clicks.push_back(dynamic_cast<TComponent*>(sender)->Name); }
+    void Ticked(TObject*) { ++ticks; }
+};
+
+TEST(SpeedButtons, TheLetterAfterTheAmpersandPressesAnEnabledButton) {
+    TButtonForm form;
+    EXPECT_EQ(form.Install->Accelerator(), 'I');
+    EXPECT_EQ(form.Ampersand->Accelerator(), 0);
+    EXPECT_TRUE(form.DialogChar('i'));
+    EXPECT_TRUE(form.DialogChar('I'));
+    EXPECT_FALSE(form.DialogChar('c')); // Cancel is disabled
+    EXPECT_FALSE(form.DialogChar('d'));
+    SendMessageA(form.Handle(), WM_CHAR, 'i', 0);
+    SendMessageA(form.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(20, 80));
+    SendMessageA(form.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(20, 80));
+    SendMessageA(form.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(120, 80));
+    SendMessageA(form.Handle(), WM_LBUTTONUP, 0, MAKELPARAM(120, 80));
+    EXPECT_EQ(form.clicks, (std::vector<std::string>{"Install", "Install", "Install", "Install"}));
+}
+
+TEST(Timers, TicksArriveThroughTheMessageLoopUntilDisabled) {
+    TButtonForm form;
+    auto* timer = dynamic_cast<TTimer*>(form.FindComponent("Ticker"));
+    ASSERT_NE(timer, nullptr);
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 300) {
+        Application.ProcessMessages();
+        Sleep(5);
+    }
+    EXPECT_GE(form.ticks, 5);
+    timer->SetEnabled(false);
+    int stopped = form.ticks;
+    start = GetTickCount();
+    while (GetTickCount() - start < 100) {
+        Application.ProcessMessages();
+        Sleep(5);
+    }
+    EXPECT_EQ(form.ticks, stopped);
 }
 
 } // namespace
