@@ -1,5 +1,7 @@
 #include "Label.h"
 
+#include "Text.h"
+
 TLabel::TLabel() {
     parentColor_ = true;
 }
@@ -71,19 +73,7 @@ void TLabel::Paint(HDC dc) {
         FillRect(dc, &r, fill.Get());
     }
     Selection font(dc, Font.Handle());
-    SetBkMode(dc, TRANSPARENT);
-    if (enabled_) {
-        SetTextColor(dc, ColorToRGB(Font.Color()));
-        DrawTextA(dc, caption_.c_str(), -1, &r, DrawFlags());
-    } else {
-        // Disabled text looks engraved: a light copy under a shadowed one.
-        OffsetRect(&r, 1, 1);
-        SetTextColor(dc, ColorToRGB(clBtnHighlight));
-        DrawTextA(dc, caption_.c_str(), -1, &r, DrawFlags());
-        OffsetRect(&r, -1, -1);
-        SetTextColor(dc, ColorToRGB(clBtnShadow));
-        DrawTextA(dc, caption_.c_str(), -1, &r, DrawFlags());
-    }
+    DrawControlText(dc, caption_, r, DrawFlags(), Font.Color(), enabled_);
 }
 
 void TLabel::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {

@@ -1,5 +1,7 @@
 #include "SpeedButton.h"
 
+#include "Text.h"
+
 #include <cctype>
 
 void TSpeedButton::SetCaption(const std::string& caption) {
@@ -68,19 +70,7 @@ void TSpeedButton::Paint(HDC dc) {
     if (down_)
         OffsetRect(&r, 1, 1);
     Selection font(dc, Font.Handle());
-    SetBkMode(dc, TRANSPARENT);
-    UINT flags = DT_CENTER | DT_VCENTER | DT_SINGLELINE;
-    if (enabled_) {
-        SetTextColor(dc, ColorToRGB(Font.Color()));
-        DrawTextA(dc, caption_.c_str(), -1, &r, flags);
-    } else {
-        OffsetRect(&r, 1, 1);
-        SetTextColor(dc, ColorToRGB(clBtnHighlight));
-        DrawTextA(dc, caption_.c_str(), -1, &r, flags);
-        OffsetRect(&r, -1, -1);
-        SetTextColor(dc, ColorToRGB(clBtnShadow));
-        DrawTextA(dc, caption_.c_str(), -1, &r, flags);
-    }
+    DrawControlText(dc, caption_, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE, Font.Color(), enabled_);
 }
 
 void TSpeedButton::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
