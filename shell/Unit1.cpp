@@ -41,6 +41,7 @@ TForm1::TForm1() : TForm("TForm1") {
             Field("Label2", Label2),
             Field("Label3", Label3),
             Field("Label4", Label4),
+            Field("ScrollText1", ScrollText1),
             Field("Image2", Image2),
             Field("Image3", Image3),
             Field("Image4", Image4),
@@ -58,6 +59,8 @@ void TForm1::FormCreate(TObject*) {
     Image2->Hide();
     Image3->Hide();
     Image4->Hide();
+    // Straight into the list: the next tick shows it.
+    ScrollText1->Items().SetText(Settings::SCRTXT);
 }
 
 void TForm1::FormShow(TObject*) {

@@ -5,6 +5,7 @@
 #include "Image.h"
 #include "Label.h"
 #include "Menu.h"
+#include "ScrollText.h"
 #include "midasdll.h"
 
 class TForm1 : public TForm {
@@ -14,6 +15,7 @@ public:
     TLabel* Label2 = nullptr;
     TLabel* Label3 = nullptr;
     TLabel* Label4 = nullptr;
+    TScrollText* ScrollText1 = nullptr;
     TImage* Image2 = nullptr;
     TImage* Image3 = nullptr;
     TImage* Image4 = nullptr;

@@ -1,6 +1,7 @@
 // The program body: the music library is started before anything else and stopped after the last
 // window has closed; in between the five windows are created and the message loop runs.
 #include "Application.h"
+#include "ComponentKinds.h"
 #include "MidasFailure.h"
 #include "StandardKinds.h"
 #include "Unit1.h"
@@ -26,6 +27,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
     InitCommonControlsEx(&controls);
     RegisterStandardKinds();
+    RegisterComponentsKinds();
     Application.SetTitle("Korvadel Installer v1.0");
     try {
         Application.CreateForm(Form1);

@@ -71,7 +71,7 @@ TEST(MainWindow, ControlsComeFromTheDefinitionWithTheStatusLineFromTheSettings) 
     for (const auto& component : inspection.components)
         names.push_back(driver::Field(component, "name"));
     EXPECT_EQ(names,
-              (std::vector<std::string>{"Image1", "Image2", "Image4", "Image3", "Label4", "Label1", "Label2",
+              (std::vector<std::string>{"Image1", "Image2", "Image4", "Image3", "Label4", "ScrollText1", "Label1", "Label2",
                                         "Label3", "PopupMenu1", "Install1", "rlxnfo1", "Quit1"}));
     const auto& status = inspection.Find("Label4");
     EXPECT_EQ(driver::Field(status, "caption"), "Korvadel: The Lost Halls");

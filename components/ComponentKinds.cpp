@@ -1,0 +1,5 @@
+#include "ComponentKinds.h"
+
+#include "ScrollText.h"
+
+void RegisterComponentsKinds() { RegisterComponentKind<TScrollText>("TScrollText"); }

@@ -1,0 +1,4 @@
+// The reusable controls window definitions may name.
+#pragma once
+
+void RegisterComponentsKinds();

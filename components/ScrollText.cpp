@@ -1,0 +1,311 @@
+#include "ScrollText.h"
+
+#include "Gdi.h"
+
+#include <algorithm>
+
+#include <cmath>
+
+namespace ScrollText {
+
+namespace {
+
+// Whole pixels from a fraction: the nearest, an exact half to the even neighbour.
+int Round(double value) { return static_cast<int>(std::nearbyint(value)); }
+
+int TextWidth(HDC dc, const std::string& text) {
+    SIZE size{};
+    GetTextExtentPointA(dc, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+} // namespace
+
+TCustomScrollText::TCustomScrollText() : items_(std::make_unique<TStringList>()) {
+    items_->Add("ScrollText");
+    width_ = 200;
+    height_ = 20;
+    color_ = clBtnFace;
+    parentColor_ = false;
+    Font.SetName("Arial");
+    Font.SetSize(10);
+    Font.SetColor(clBlack);
+    // The control's font is its own from the start, never the window's.
+    parentFont_ = false;
+    scrollTimer_ = std::make_unique<TTimer>();
+    scrollTimer_->Name = "ScrollTimer";
+    scrollTimer_->SetEnabled(false);
+    scrollTimer_->OnTimer = [this](TObject* sender) { TimerTick(sender); };
+    scrollTimer_->SetInterval(static_cast<unsigned>(speed_));
+    scrollDirection_ = sdRightToLeft;
+    StartScroll(currentStep_);
+}
+
+TCustomScrollText::~TCustomScrollText() {
+    items_.reset();
+    scrollTimer_.reset();
+}
+
+void TCustomScrollText::SetAlignment(TAlignment alignment) {
+    if (alignment != alignment_) {
+        alignment_ = alignment;
+        LayoutChanged();
+    }
+}
+
+void TCustomScrollText::SetTextStyle(TTextStyle style) {
+    if (style != textStyle_) {
+        textStyle_ = style;
+        LayoutChanged();
+    }
+}
+
+void TCustomScrollText::SetColor(TColor color) {
+    if (color != color_) {
+        color_ = color;
+        LayoutChanged();
+    }
+}
+
+void TCustomScrollText::SetDepth(int depth) {
+    if (depth != depth_) {
+        depth_ = depth;
+        LayoutChanged();
+    }
+}
+
+void TCustomScrollText::SetFont(const TFont& font) {
+    if (&font != &Font) {
+        Font.Assign(font);
+        parentFont_ = false;
+        LayoutChanged();
+    }
+}
+
+void TCustomScrollText::SetItems(const TStringList& items) {
+    if (&items != items_.get()) {
+        items_->Assign(items);
+        LayoutChanged();
+    }
+}
+
+void TCustomScrollText::SetScrollDirection(TScrollDirection direction) {
+    scrollDirection_ = direction;
+    if (direction == sdStatic)
+        StopScroll();
+    else
+        StartScroll(currentStep_);
+}
+
+void TCustomScrollText::SetContinuous(bool continuous) {
+    if (continuous == continuous_)
+        return;
+    continuous_ = continuous;
+    if (scrollDirection_ != sdStatic)
+        StartScroll(currentStep_);
+}
+
+void TCustomScrollText::SetSteps(int steps) {
+    if (steps == steps_)
+        return;
+    steps_ = steps;
+    if (Designing)
+        Invalidate();
+}
+
+void TCustomScrollText::SetSpeed(int speed) {
+    if (speed == speed_)
+        return;
+    speed_ = std::clamp(speed, 1, 1000);
+    scrollTimer_->SetInterval(static_cast<unsigned>(speed_));
+}
+
+void TCustomScrollText::FontChanged() { LayoutChanged(); }
+
+void TCustomScrollText::LayoutChanged() {
+    if (parent_ && parent_->HandleAllocated()) {
+        WindowDC dc(parent_->Handle());
+        Selection font(dc.Get(), Font.Handle());
+        Measure(dc.Get());
+    }
+    Invalidate();
+}
+
+int TCustomScrollText::Allowance() const {
+    switch (textStyle_) {
+    case tsRaised:
+    case tsLowered:
+        return 2 * depth_;
+    case tsShaddow:
+        return depth_;
+    default:
+        return 0;
+    }
+}
+
+void TCustomScrollText::Measure(HDC dc) {
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(dc, &metrics);
+    lineHeight_ = metrics.tmHeight + metrics.tmInternalLeading + Allowance();
+    maxLineWidth_ = 0;
+    for (int i = 0; i < items_->Count(); ++i)
+        maxLineWidth_ = std::max(maxLineWidth_, TextWidth(dc, (*items_)[i]) + Allowance());
+    blockHeight_ = items_->Count() * lineHeight_;
+    centerX_ = width_ > maxLineWidth_ ? (width_ - maxLineWidth_) / 2 : 0;
+    centerY_ = height_ > blockHeight_ ? (height_ - blockHeight_) / 2 : 0;
+}
+
+void TCustomScrollText::StartScroll(int fromStep) {
+    if (scrollTimer_->Enabled())
+        return;
+    if (fromStep >= 0 && fromStep <= steps_)
+        currentStep_ = fromStep;
+    scrollTimer_->SetEnabled(true);
+}
+
+void TCustomScrollText::StopScroll() { scrollTimer_->SetEnabled(false); }
+
+void TCustomScrollText::TimerTick(TObject*) {
+    if (!scrollTimer_->Enabled())
+        return;
+    if (currentStep_ == 0 && OnBegin)
+        OnBegin(this);
+    ++currentStep_;
+    PaintNow();
+    if (OnStep)
+        OnStep(this);
+    if (currentStep_ > steps_) {
+        scrollTimer_->SetEnabled(false);
+        if (OnEnd)
+            OnEnd(this);
+        currentStep_ = 0;
+        if (continuous_)
+            StartScroll(0);
+    }
+}
+
+void TCustomScrollText::PaintNow() {
+    // A control nobody can see is not drawn; its next showing repaints it anyway.
+    if (!visible_ || !parent_ || !parent_->HandleAllocated() || !IsWindowVisible(parent_->Handle()))
+        return;
+    WindowDC dc(parent_->Handle());
+    SavedDC saved(dc.Get());
+    IntersectClipRect(dc.Get(), left_, top_, left_ + width_, top_ + height_);
+    SetViewportOrgEx(dc.Get(), left_, top_, nullptr);
+    Paint(dc.Get());
+}
+
+void TCustomScrollText::Paint(HDC dc) {
+    MemoryDC frame(dc, std::max(width_, 1), std::max(height_, 1));
+    Selection font(frame.Get(), Font.Handle());
+    Measure(frame.Get());
+    {
+        Brush background(CreateSolidBrush(ColorToRGB(color_)));
+        RECT all{0, 0, width_, height_};
+        FillRect(frame.Get(), &all, background.Get());
+    }
+    // Below one step there is no travel to divide: the block stands past the far edge.
+    double f = steps_ >= 1 ? static_cast<double>(currentStep_) / steps_ : 1.0;
+    if (Designing)
+        f = 0.5;
+    int x = centerX_, y = centerY_;
+    switch (scrollDirection_) {
+    case sdRightToLeft:
+        x = Round((1 - f) * (maxLineWidth_ + width_)) - maxLineWidth_;
+        break;
+    case sdLeftToRight:
+        x = Round(f * (maxLineWidth_ + width_)) - maxLineWidth_;
+        break;
+    case sdTopToBottom:
+        y = Round(f * (blockHeight_ + height_)) - blockHeight_;
+        break;
+    case sdBottomToTop:
+        y = Round((1 - f) * (blockHeight_ + height_)) - blockHeight_;
+        break;
+    case sdStatic:
+        break;
+    }
+    for (int i = 0; i < items_->Count(); ++i)
+        DrawLine(frame.Get(), x, (*items_)[i], y + i * lineHeight_);
+    BitBlt(dc, 0, 0, width_, height_, frame.Get(), 0, 0, SRCCOPY);
+}
+
+void TCustomScrollText::DrawLine(HDC dc, int x, const std::string& text, int y) {
+    SetBkMode(dc, TRANSPARENT);
+    int w = TextWidth(dc, text);
+    int a = 0;
+    if (alignment_ == taCenter)
+        a = Round(maxLineWidth_ / 2.0 - w / 2.0);
+    else if (alignment_ == taRightJustify)
+        a = maxLineWidth_ - w;
+    auto draw = [&](TColor color, int left, int top) {
+        SetTextColor(dc, ColorToRGB(color));
+        ExtTextOutA(dc, left, top, 0, nullptr, text.c_str(), static_cast<UINT>(text.size()), nullptr);
+    };
+    int d = depth_;
+    switch (textStyle_) {
+    case tsRaised:
+        draw(clBtnHighlight, x + a - d, y - d);
+        draw(clBtnShadow, x + a + d, y + d);
+        break;
+    case tsLowered:
+        draw(clBtnShadow, x + a - d, y - d);
+        draw(clBtnHighlight, x + a + d, y + d);
+        break;
+    case tsShaddow:
+        draw(clBtnShadow, x + a + d, y + d);
+        break;
+    case tsNormal:
+        break;
+    }
+    draw(Font.Color(), x + a, y);
+}
+
+void TCustomScrollText::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    if (name == "Alignment")
+        SetAlignment(static_cast<TAlignment>(
+            value.Enum({{"taCenter", taCenter}, {"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}})));
+    else if (name == "TextStyle")
+        SetTextStyle(static_cast<TTextStyle>(value.Enum(
+            {{"tsNormal", tsNormal}, {"tsRaised", tsRaised}, {"tsLowered", tsLowered}, {"tsShaddow", tsShaddow}})));
+    else if (name == "ScrollDirection")
+        SetScrollDirection(static_cast<TScrollDirection>(value.Enum({{"sdStatic", sdStatic},
+                                                                     {"sdRightToLeft", sdRightToLeft},
+                                                                     {"sdLeftToRight", sdLeftToRight},
+                                                                     {"sdTopToBottom", sdTopToBottom},
+                                                                     {"sdBottomToTop", sdBottomToTop}})));
+    else if (name == "Color")
+        SetColor(value.Color());
+    else if (name == "Continuous")
+        SetContinuous(value.Bool());
+    else if (name == "Steps")
+        SetSteps(value.Int());
+    else if (name == "Speed")
+        SetSpeed(value.Int());
+    else if (name == "Depth")
+        SetDepth(value.Int());
+    else if (name == "Items.Text")
+        items_->SetText(value.String());
+    else if (name == "OnBegin")
+        BindEvent(OnBegin, value, binder);
+    else if (name == "OnStep")
+        BindEvent(OnStep, value, binder);
+    else if (name == "OnEnd")
+        BindEvent(OnEnd, value, binder);
+    else
+        TGraphicControl::SetProperty(name, value, binder);
+}
+
+void TCustomScrollText::Describe(InspectRecord& record) const {
+    TGraphicControl::Describe(record);
+    record.emplace_back("lines", items_->Text());
+    record.emplace_back("steps", std::to_string(steps_));
+    record.emplace_back("speed", std::to_string(speed_));
+    record.emplace_back("step", std::to_string(currentStep_));
+    record.emplace_back("direction", std::to_string(scrollDirection_));
+    record.emplace_back("alignment", std::to_string(alignment_));
+    record.emplace_back("continuous", continuous_ ? "1" : "0");
+    record.emplace_back("scrolling", scrollTimer_->Enabled() ? "1" : "0");
+}
+
+} // namespace ScrollText
