@@ -2,4 +2,6 @@
 
 #include "ScrollText.h"
 
-void RegisterComponentsKinds() { RegisterComponentKind<TScrollText>("TScrollText"); }
+void RegisterComponentsKinds() {
+    RegisterComponentKind<TScrollText>("TScrollText");
+}

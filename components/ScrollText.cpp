@@ -11,7 +11,9 @@ namespace ScrollText {
 namespace {
 
 // Whole pixels from a fraction: the nearest, an exact half to the even neighbour.
-int Round(double value) { return static_cast<int>(std::nearbyint(value)); }
+int Round(double value) {
+    return static_cast<int>(std::nearbyint(value));
+}
 
 int TextWidth(HDC dc, const std::string& text) {
     SIZE size{};
@@ -120,7 +122,9 @@ void TCustomScrollText::SetSpeed(int speed) {
     scrollTimer_->SetInterval(static_cast<unsigned>(speed_));
 }
 
-void TCustomScrollText::FontChanged() { LayoutChanged(); }
+void TCustomScrollText::FontChanged() {
+    LayoutChanged();
+}
 
 void TCustomScrollText::LayoutChanged() {
     if (parent_ && parent_->HandleAllocated()) {
@@ -163,7 +167,9 @@ void TCustomScrollText::StartScroll(int fromStep) {
     scrollTimer_->SetEnabled(true);
 }
 
-void TCustomScrollText::StopScroll() { scrollTimer_->SetEnabled(false); }
+void TCustomScrollText::StopScroll() {
+    scrollTimer_->SetEnabled(false);
+}
 
 void TCustomScrollText::TimerTick(TObject*) {
     if (!scrollTimer_->Enabled())
@@ -263,11 +269,13 @@ void TCustomScrollText::DrawLine(HDC dc, int x, const std::string& text, int y) 
 
 void TCustomScrollText::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
     if (name == "Alignment")
-        SetAlignment(static_cast<TAlignment>(
-            value.Enum({{"taCenter", taCenter}, {"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}})));
+        SetAlignment(static_cast<TAlignment>(value.Enum(
+            {{"taCenter", taCenter}, {"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}})));
     else if (name == "TextStyle")
-        SetTextStyle(static_cast<TTextStyle>(value.Enum(
-            {{"tsNormal", tsNormal}, {"tsRaised", tsRaised}, {"tsLowered", tsLowered}, {"tsShaddow", tsShaddow}})));
+        SetTextStyle(static_cast<TTextStyle>(value.Enum({{"tsNormal", tsNormal},
+                                                         {"tsRaised", tsRaised},
+                                                         {"tsLowered", tsLowered},
+                                                         {"tsShaddow", tsShaddow}})));
     else if (name == "ScrollDirection")
         SetScrollDirection(static_cast<TScrollDirection>(value.Enum({{"sdStatic", sdStatic},
                                                                      {"sdRightToLeft", sdRightToLeft},

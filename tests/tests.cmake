@@ -21,3 +21,5 @@ korvadel_add_test(NAME dialogs_test SOURCES toolkit/Dialogs_test.cpp toolkit/for
 include(${CMAKE_CURRENT_SOURCE_DIR}/fixtures/CMakeLists.txt OPTIONAL)
 include(${CMAKE_CURRENT_SOURCE_DIR}/unrar/tests.cmake OPTIONAL)
 include(${CMAKE_CURRENT_SOURCE_DIR}/installation/tests.cmake OPTIONAL)
+korvadel_add_test(NAME scroll_text_test SOURCES components/ScrollText_test.cpp LIBRARIES components)
+include(${CMAKE_CURRENT_SOURCE_DIR}/music/tests.cmake OPTIONAL)

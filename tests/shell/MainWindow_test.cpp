@@ -70,9 +70,9 @@ TEST(MainWindow, ControlsComeFromTheDefinitionWithTheStatusLineFromTheSettings) 
     std::vector<std::string> names;
     for (const auto& component : inspection.components)
         names.push_back(driver::Field(component, "name"));
-    EXPECT_EQ(names,
-              (std::vector<std::string>{"Image1", "Image2", "Image4", "Image3", "Label4", "ScrollText1", "Label1", "Label2",
-                                        "Label3", "PopupMenu1", "Install1", "rlxnfo1", "Quit1"}));
+    EXPECT_EQ(names, (std::vector<std::string>{"Image1", "Image2", "Image4", "Image3", "Label4",
+                                               "ScrollText1", "Label1", "Label2", "Label3", "PopupMenu1",
+                                               "Install1", "rlxnfo1", "Quit1"}));
     const auto& status = inspection.Find("Label4");
     EXPECT_EQ(driver::Field(status, "caption"), "Korvadel: The Lost Halls");
     EXPECT_EQ(driver::Field(status, "bounds"), "60,261,404,18");
@@ -249,6 +249,68 @@ TEST(MainWindow, TheLitPictureShowsItsHintAndTheHotAreaNone) {
     driver::RealMouseMove(origin.x + 60, origin.y + 310);
     EXPECT_TRUE(driver::WaitUntil([&] { return ShownTip(run.process->Pid()) == nullptr; }, kWait));
     driver::RealMouseMove(1020, 760);
+}
+
+} // namespace
+
+namespace {
+
+using namespace installer;
+
+TEST(MainWindow, TheScrollingLineCarriesTheSettingWithTheWindowsSettings) {
+    Session run;
+    driver::Inspection inspection = driver::Inspect(run.MainWindow());
+    const auto& scroll = inspection.Find("ScrollText1");
+    EXPECT_EQ(driver::Field(scroll, "bounds"), "58,6,406,18");
+    EXPECT_EQ(driver::Field(scroll, "lines"), "Welcome to Korvadel\r\n");
+    EXPECT_EQ(driver::Field(scroll, "steps"), "50");
+    EXPECT_EQ(driver::Field(scroll, "speed"), "130");
+    EXPECT_EQ(driver::Field(scroll, "color"), "0x00FFFFFF");
+    EXPECT_EQ(driver::Field(scroll, "alignment"), "0");
+    EXPECT_EQ(driver::Field(scroll, "continuous"), "1");
+    EXPECT_EQ(driver::Field(scroll, "scrolling"), "1");
+    EXPECT_EQ(driver::Field(scroll, "font.name"), "Arial");
+    EXPECT_EQ(driver::Field(scroll, "font.height"), "-13");
+    EXPECT_EQ(driver::Field(scroll, "font.color"), "0x00808080");
+    EXPECT_EQ(driver::Field(scroll, "showhint"), "1");
+}
+
+TEST(MainWindow, AnEmptyScrollingTextGivesNoLines) {
+    Session run("[OPTIONS]\r\nSCRTXT....=\r\n");
+    EXPECT_EQ(driver::Field(driver::Inspect(run.MainWindow()).Find("ScrollText1"), "lines"), "");
+}
+
+TEST(MainWindow, TheTextEntersAtTheRightAndLeavesAtTheLeft) {
+    Session run;
+    HWND main = run.MainWindow();
+    // The leftmost and rightmost grey columns of the line, or -1 when it is blank.
+    auto textSpan = [&] {
+        driver::Pixels client = driver::Capture(main, false);
+        int left = -1, right = -1;
+        for (int x = 58; x < 464; ++x)
+            for (int y = 6; y < 24; ++y)
+                if (client.At(x, y) != 0xFFFFFF) {
+                    if (left < 0)
+                        left = x - 58;
+                    right = x - 58;
+                    break;
+                }
+        return std::pair{left, right};
+    };
+    bool enteredRight = false, leftLeft = false, movedLeft = false;
+    int last = -1;
+    DWORD start = GetTickCount();
+    while (GetTickCount() - start < 8000 && !(enteredRight && leftLeft && movedLeft)) {
+        auto [left, right] = textSpan();
+        enteredRight |= left > 300 && right == 405;
+        leftLeft |= left == 0 && right >= 0 && right < 100;
+        movedLeft |= last > 0 && left >= 0 && left < last && left > last - 60;
+        last = left;
+        Sleep(100);
+    }
+    EXPECT_TRUE(enteredRight);
+    EXPECT_TRUE(leftLeft);
+    EXPECT_TRUE(movedLeft);
 }
 
 } // namespace
