@@ -350,3 +350,25 @@ TEST(ScrollTextTiming, TheTimerDrivesPassesThroughTheMessageLoop) {
 }
 
 } // namespace
+
+namespace {
+
+using namespace ScrollText;
+
+TEST(ScrollTextProperties, ItemsAndFontAreCopiedNotTakenOver) {
+    TScrollText control;
+    TStringList lines;
+    lines.SetText("first\nsecond");
+    control.SetItems(lines);
+    lines.SetText("changed afterwards");
+    EXPECT_EQ(control.Items().Text(), "first\r\nsecond\r\n");
+    TFont font;
+    font.SetName("Courier New");
+    font.SetHeight(-20);
+    control.SetFont(font);
+    font.SetName("Arial");
+    EXPECT_EQ(control.Font.Name(), "Courier New");
+    EXPECT_EQ(control.Font.Height(), -20);
+}
+
+} // namespace
