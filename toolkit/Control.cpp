@@ -182,6 +182,16 @@ void TControl::Describe(InspectRecord& record) const {
     record.emplace_back("popupmenu", PopupMenu ? PopupMenu->Name : "");
 }
 
+namespace {
+// Which control a window belongs to; a property, since system classes may use the window's own slots.
+constexpr char kControlProperty[] = "KorvadelControl";
+} // namespace
+
+void TWinControl::Attach(HWND window) {
+    handle_ = window;
+    SetPropA(window, kControlProperty, this);
+}
+
 HWND TWinControl::Handle() {
     if (!handle_)
         CreateHandle();
@@ -217,7 +227,18 @@ void TWinControl::PaintControls(HDC dc, const RECT& area) {
 }
 
 LRESULT TWinControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return DefaultProc(message, wParam, lParam);
+}
+
+LRESULT TWinControl::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(handle_, message, wParam, lParam);
+}
+
+TWinControl* TWinControl::FromHandle(HWND window) {
+    DWORD process = 0;
+    if (!window || !GetWindowThreadProcessId(window, &process) || process != GetCurrentProcessId())
+        return nullptr;
+    return static_cast<TWinControl*>(GetPropA(window, kControlProperty));
 }
 
 void TWinControl::DestroyHandle() {
@@ -229,19 +250,19 @@ void TWinControl::DestroyHandle() {
 }
 
 LRESULT CALLBACK TWinControl::StandardWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    auto* control = static_cast<TWinControl*>(GetPropA(window, kControlProperty));
     if (message == WM_NCCREATE) {
         control = static_cast<TWinControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        control->handle_ = window;
-        SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(control));
+        control->Attach(window);
     }
     if (!control)
         return DefWindowProcA(window, message, wParam, lParam);
     if (message == WM_NCDESTROY) {
-        SetWindowLongPtrA(window, GWLP_USERDATA, 0);
+        LRESULT result = control->DefaultProc(message, wParam, lParam);
+        RemovePropA(window, kControlProperty);
         if (control->handle_ == window)
             control->handle_ = nullptr;
-        return DefWindowProcA(window, message, wParam, lParam);
+        return result;
     }
     try {
         return control->WndProc(message, wParam, lParam);

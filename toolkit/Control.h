@@ -110,11 +110,18 @@ public:
 
     ~TWinControl() override;
 
+    // The control whose window this is, if it is one of ours.
+    static TWinControl* FromHandle(HWND window);
+
 protected:
     virtual void CreateHandle() = 0;
-    // Every message of the window; the default is the system's.
+    // Every message of the window; the default passes it to DefaultProc.
     virtual LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // What the window's class does with a message: the system's default for our own classes.
+    virtual LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam);
     void DestroyHandle();
+    // Makes a window this control's: its messages come to WndProc from now on.
+    void Attach(HWND window);
     static LRESULT CALLBACK StandardWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     HWND handle_ = nullptr;

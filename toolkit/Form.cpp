@@ -5,6 +5,7 @@
 #include "Menu.h"
 #include "Resources.h"
 #include "SpeedButton.h"
+#include "WindowedControl.h"
 
 #include <algorithm>
 #include <cctype>
@@ -123,10 +124,7 @@ TForm::TForm(const std::string& className) {
 }
 
 TForm* TForm::FromWindow(HWND window) {
-    if (!window || !IsOurWindow(window))
-        return nullptr;
-    auto* control = reinterpret_cast<TWinControl*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-    return dynamic_cast<TForm*>(control);
+    return dynamic_cast<TForm*>(FromHandle(window));
 }
 
 void TForm::Load(const Handlers& handlers, std::initializer_list<FieldBinding> fields) {
@@ -267,6 +265,23 @@ void TForm::CreateHandle() {
     tool.uId = reinterpret_cast<UINT_PTR>(handle_);
     tool.lpszText = LPSTR_TEXTCALLBACKA;
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
+    for (TControl* control : controls_)
+        if (auto* windowed = dynamic_cast<TWindowedControl*>(control))
+            windowed->Handle();
+}
+
+void TForm::FocusFirstControl() {
+    HWND focus = GetFocus();
+    if (focus && focus != handle_ && IsChild(handle_, focus))
+        return;
+    TWindowedControl* first = nullptr;
+    for (TControl* control : controls_)
+        if (auto* windowed = dynamic_cast<TWindowedControl*>(control);
+            windowed && windowed->TabStop && windowed->Visible() && windowed->Enabled() &&
+            (!first || windowed->TabOrder < first->TabOrder))
+            first = windowed;
+    if (first)
+        first->SetFocus();
 }
 
 void TForm::RecreateWnd() {
@@ -455,11 +470,28 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_ERASEBKGND:
         return 1;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) == WA_INACTIVE)
+        if (LOWORD(wParam) == WA_INACTIVE) {
             focusStaysInProgram = IsOurWindow(reinterpret_cast<HWND>(lParam));
-        else
+            break;
+        } else {
+            LRESULT result = DefaultProc(message, wParam, lParam);
+            FocusFirstControl();
             Activated(reinterpret_cast<HWND>(lParam));
+            return result;
+        }
+    case WM_COMMAND:
+    case WM_DRAWITEM:
+    case WM_MEASUREITEM:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLORLISTBOX: {
+        if (auto* child = NotifiedControl(message, wParam, lParam)) {
+            LRESULT result = 0;
+            if (child->Notify(message, wParam, lParam, result))
+                return result;
+        }
         break;
+    }
     case WM_CLOSE:
         if (borderIcons_ & biSystemMenu)
             Close();
@@ -491,6 +523,21 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
     }
     return TWinControl::WndProc(message, wParam, lParam);
+}
+
+TWindowedControl* TForm::NotifiedControl(UINT message, WPARAM wParam, LPARAM lParam) const {
+    HWND window = nullptr;
+    if (message == WM_DRAWITEM)
+        window = reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem;
+    else if (message == WM_MEASUREITEM) {
+        // Measured while the control's window is still being made: known only by its place.
+        UINT id = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlID;
+        return id >= 1 && id <= controls_.size() ? dynamic_cast<TWindowedControl*>(controls_[id - 1])
+                                                 : nullptr;
+    } else
+        window = reinterpret_cast<HWND>(lParam);
+    (void)wParam;
+    return dynamic_cast<TWindowedControl*>(FromHandle(window));
 }
 
 void TForm::PaintWindow() {

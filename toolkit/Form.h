@@ -97,6 +97,9 @@ protected:
 
 private:
     void Activated(HWND other);
+    // The first control in tab order takes the focus unless one of the form's has it.
+    void FocusFirstControl();
+    class TWindowedControl* NotifiedControl(UINT message, WPARAM wParam, LPARAM lParam) const;
     void PaintWindow();
     void RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
     void ContextMenu(LPARAM lParam);

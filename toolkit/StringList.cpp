@@ -6,8 +6,8 @@
 #include <windows.h>
 
 int TStringList::Compare(const std::string& a, const std::string& b) {
-    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()), b.data(),
-                          static_cast<int>(b.size())) -
+    return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.data(), static_cast<int>(a.size()),
+                          b.data(), static_cast<int>(b.size())) -
            CSTR_EQUAL;
 }
 
@@ -15,9 +15,10 @@ void TStringList::SetSorted(bool sorted) {
     if (sorted && !sorted_) {
         std::stable_sort(lines_.begin(), lines_.end(),
                          [](const std::string& a, const std::string& b) { return Compare(a, b) < 0; });
-        lines_.erase(std::unique(lines_.begin(), lines_.end(),
-                                 [](const std::string& a, const std::string& b) { return Compare(a, b) == 0; }),
-                     lines_.end());
+        lines_.erase(
+            std::unique(lines_.begin(), lines_.end(),
+                        [](const std::string& a, const std::string& b) { return Compare(a, b) == 0; }),
+            lines_.end());
     }
     sorted_ = sorted;
 }

@@ -1,0 +1,40 @@
+// Text boxes: a single-line edit, and a multi-line one that can be read-only with scroll bars.
+#pragma once
+
+#include "WindowedControl.h"
+
+class TCustomEdit : public TWindowedControl {
+public:
+    std::string Text() const;
+    // Throws when the control cannot hold the whole text.
+    void SetText(const std::string& text);
+    bool ReadOnly = false;
+
+    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+    void Describe(InspectRecord& record) const override;
+
+protected:
+    void HandleCreated() override;
+
+private:
+    std::string text_;
+};
+
+class TEdit : public TCustomEdit {
+protected:
+    void FillCreateParams(CreateParams& params) override;
+};
+
+enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+enum TControlBorder { cbNone, cbSingle };
+
+class TMemo : public TCustomEdit {
+public:
+    TScrollStyle ScrollBars = ssNone;
+    TControlBorder BorderStyle = cbSingle;
+
+    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+
+protected:
+    void FillCreateParams(CreateParams& params) override;
+};

@@ -1,0 +1,125 @@
+#include "WindowedControl.h"
+
+#include "Exception.h"
+
+TWindowedControl::TWindowedControl() {
+    color_ = clWindow;
+}
+
+TWindowedControl::~TWindowedControl() {
+    DestroyHandle();
+}
+
+void TWindowedControl::CreateHandle() {
+    if (!parent_)
+        throw Exception(Name + " has no parent window");
+    CreateParams params;
+    params.style = WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED) |
+                   (TabStop ? WS_TABSTOP : 0);
+    FillCreateParams(params);
+    // Its place among the parent's controls is its identifier, for the messages that carry only that.
+    UINT_PTR id = 1;
+    while (id <= parent_->Controls().size() && parent_->Controls()[id - 1] != this)
+        ++id;
+    HWND window =
+        CreateWindowExA(params.exStyle, params.className, "", params.style, left_, top_, width_, height_,
+                        parent_->Handle(), reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr), nullptr);
+    if (!window)
+        throw Exception("Cannot create the control " + Name);
+    classProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StandardWndProc)));
+    Attach(window);
+    SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Handle()), FALSE);
+    HandleCreated();
+}
+
+LRESULT TWindowedControl::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    return CallWindowProcA(classProc_, handle_, message, wParam, lParam);
+}
+
+LRESULT TWindowedControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_LBUTTONDOWN:
+        clicked_ = true;
+        break;
+    case WM_LBUTTONUP: {
+        LRESULT result = DefaultProc(message, wParam, lParam);
+        RECT client;
+        GetClientRect(handle_, &client);
+        POINT point{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        bool click = clicked_ && PtInRect(&client, point);
+        clicked_ = false;
+        if (click)
+            Click();
+        return result;
+    }
+    case WM_GETDLGCODE:
+        if (WantTabs)
+            return DefaultProc(message, wParam, lParam) | DLGC_WANTTAB;
+        break;
+    }
+    return DefaultProc(message, wParam, lParam);
+}
+
+bool TWindowedControl::Notify(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+    if (message != WM_CTLCOLOREDIT && message != WM_CTLCOLORSTATIC && message != WM_CTLCOLORLISTBOX)
+        return false;
+    // The control's own colours, resolved now so that system colours follow the user's scheme.
+    HDC dc = reinterpret_cast<HDC>(wParam);
+    COLORREF back = ColorToRGB(color_);
+    SetTextColor(dc, ColorToRGB(Font.Color()));
+    SetBkColor(dc, back);
+    if (!background_ || backgroundColor_ != back) {
+        background_ = Brush(CreateSolidBrush(back));
+        backgroundColor_ = back;
+    }
+    result = reinterpret_cast<LRESULT>(background_.Get());
+    return true;
+}
+
+void TWindowedControl::SetBounds(int left, int top, int width, int height) {
+    TWinControl::SetBounds(left, top, width, height);
+    if (handle_)
+        MoveWindow(handle_, left_, top_, width_, height_, TRUE);
+}
+
+void TWindowedControl::SetVisible(bool visible) {
+    visible_ = visible;
+    if (handle_)
+        ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
+}
+
+void TWindowedControl::SetEnabled(bool enabled) {
+    enabled_ = enabled;
+    if (handle_)
+        EnableWindow(handle_, enabled);
+}
+
+void TWindowedControl::SetFocus() {
+    ::SetFocus(Handle());
+}
+
+bool TWindowedControl::Focused() const {
+    return handle_ && GetFocus() == handle_;
+}
+
+void TWindowedControl::FontChanged() {
+    if (handle_)
+        SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Handle()), TRUE);
+}
+
+void TWindowedControl::Invalidate() {
+    if (handle_)
+        InvalidateRect(handle_, nullptr, TRUE);
+}
+
+void TWindowedControl::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    if (name == "TabOrder")
+        TabOrder = value.Int();
+    else if (name == "TabStop")
+        TabStop = value.Bool();
+    else if (name == "WantTabs")
+        WantTabs = value.Bool();
+    else
+        TWinControl::SetProperty(name, value, binder);
+}

@@ -1,0 +1,49 @@
+// Controls with a window of their own, made from one of the system's window classes and placed on a
+// form: they take the keyboard focus, paint themselves and report to the form through messages.
+#pragma once
+
+#include "Control.h"
+
+struct CreateParams {
+    const char* className = nullptr;
+    DWORD style = 0;
+    DWORD exStyle = 0;
+};
+
+class TWindowedControl : public TWinControl {
+public:
+    TWindowedControl();
+    ~TWindowedControl() override;
+
+    int TabOrder = -1;
+    bool TabStop = true;
+    // Keeps the Tab key instead of letting it move the focus on.
+    bool WantTabs = false;
+
+    void SetBounds(int left, int top, int width, int height) override;
+    void SetVisible(bool visible) override;
+    void SetEnabled(bool enabled) override;
+    void SetFocus();
+    bool Focused() const;
+
+    // Messages the parent receives about this control: WM_COMMAND, WM_DRAWITEM, WM_MEASUREITEM,
+    // WM_CTLCOLOR*. True when handled, with the result.
+    virtual bool Notify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+
+protected:
+    virtual void FillCreateParams(CreateParams& params) = 0;
+    // Runs once the window exists, to hand it the state kept so far.
+    virtual void HandleCreated() {}
+    void CreateHandle() override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    LRESULT DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) override;
+    void FontChanged() override;
+    void Invalidate() override;
+
+private:
+    WNDPROC classProc_ = nullptr;
+    Brush background_;
+    COLORREF backgroundColor_ = 0;
+};
