@@ -1,7 +1,85 @@
 #include "Unit2.h"
 
+#include "Settings.h"
+#include "Unit3.h"
+#include "Unit5.h"
+
+#include <cmath>
+
 TForm2* Form2 = nullptr;
 
+namespace {
+constexpr std::uint64_t kMegabyte = 1048576;
+constexpr std::uint64_t kKilobyte = 1024;
+} // namespace
+
+std::uint64_t GetFreeSpace(const std::string& root) {
+    ULARGE_INTEGER available{};
+    if (!GetDiskFreeSpaceExA(root.c_str(), &available, nullptr, nullptr))
+        return 0;
+    return available.QuadPart;
+}
+
+std::string FormatSize(std::uint64_t bytes) {
+    if (bytes > kMegabyte)
+        return std::to_string(std::llround(static_cast<double>(bytes) / kMegabyte)) + " Mb";
+    return std::to_string(std::llround(static_cast<double>(bytes) / kKilobyte)) + " Kb";
+}
+
 TForm2::TForm2() : TForm("TForm2") {
-    Load({}, {});
+    Load(
+        {
+            {"FormActivate", Method(this, &TForm2::FormActivate)},
+            {"DriveComboBox1Change", Method(this, &TForm2::DriveComboBox1Change)},
+            {"SpeedButton1Click", Method(this, &TForm2::SpeedButton1Click)},
+            {"SpeedButton2Click", Method(this, &TForm2::SpeedButton2Click)},
+            {"SpeedButton3Click", Method(this, &TForm2::SpeedButton3Click)},
+        },
+        {
+            Field("DriveComboBox1", DriveComboBox1),
+            Field("DirectoryListBox1", DirectoryListBox1),
+            Field("Bevel1", Bevel1),
+            Field("Label1", Label1),
+            Field("Label3", Label3),
+            Field("Label2", Label2),
+            Field("Label4", Label4),
+            Field("SpeedButton1", SpeedButton1),
+            Field("SpeedButton2", SpeedButton2),
+            Field("SpeedButton3", SpeedButton3),
+        });
+}
+
+void TForm2::FormActivate(TObject*) {
+    Label4->SetCaption(Settings::SIZE + " Mb");
+}
+
+void TForm2::DriveComboBox1Change(TObject*) {
+    std::string root = std::string(1, DriveComboBox1->Drive()) + ":\\";
+    std::uint64_t free = GetFreeSpace(root);
+    std::string text = FormatSize(free);
+    long long megabytes = std::llround(static_cast<double>(free) / kMegabyte);
+    int required = StrToInt(Settings::SIZE);
+    if (megabytes > required) {
+        Label3->Font.SetColor(clBlack);
+        Label3->SetCaption(text);
+        SetCaption("Select a Directory");
+    } else {
+        Label3->Font.SetColor(clRed);
+        Label3->SetCaption(text);
+        SetCaption("Insufficient space on this disk!");
+    }
+}
+
+void TForm2::SpeedButton1Click(TObject*) {
+    Hide();
+    Form5->ShowModal();
+}
+
+void TForm2::SpeedButton2Click(TObject*) {
+    Form3->Show();
+    Hide();
+}
+
+void TForm2::SpeedButton3Click(TObject*) {
+    Close();
 }

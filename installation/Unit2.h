@@ -1,11 +1,45 @@
-// The directory selection dialog.
+// The directory selection dialog: the target directory, the drive's free space against the space the
+// product needs, and the roads on to making a directory and to extracting.
 #pragma once
 
+#include "Bevel.h"
+#include "DirectoryListBox.h"
+#include "DriveComboBox.h"
 #include "Form.h"
+#include "Label.h"
+#include "SpeedButton.h"
+
+#include <cstdint>
 
 class TForm2 : public TForm {
 public:
+    TDriveComboBox* DriveComboBox1 = nullptr;
+    TDirectoryListBox* DirectoryListBox1 = nullptr;
+    TBevel* Bevel1 = nullptr;
+    TLabel* Label1 = nullptr;
+    TLabel* Label3 = nullptr;
+    TLabel* Label2 = nullptr;
+    TLabel* Label4 = nullptr;
+    TSpeedButton* SpeedButton1 = nullptr;
+    TSpeedButton* SpeedButton2 = nullptr;
+    TSpeedButton* SpeedButton3 = nullptr;
+
     TForm2();
+
+    void FormActivate(TObject* Sender);
+    void DriveComboBox1Change(TObject* Sender);
+    void SpeedButton1Click(TObject* Sender);
+    void SpeedButton2Click(TObject* Sender);
+    void SpeedButton3Click(TObject* Sender);
 };
 
 extern TForm2* Form2;
+
+// windows.h keeps a 16-bit era macro of this name.
+#undef GetFreeSpace
+
+// Bytes available to the caller on the drive of a root path such as "c:\"; 0 when the system cannot
+// say.
+std::uint64_t GetFreeSpace(const std::string& root);
+// "4768 Mb" above one megabyte, "900 Kb" up to it; whole numbers, halves away from zero.
+std::string FormatSize(std::uint64_t bytes);

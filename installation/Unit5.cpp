@@ -1,7 +1,184 @@
 #include "Unit5.h"
 
+#include "Application.h"
+#include "Dialogs.h"
+#include "Settings.h"
+#include "Unit2.h"
+
+#include <algorithm>
+#include <climits>
+#include <shellapi.h>
+
 TForm5* Form5 = nullptr;
+bool InstallAborted = false;
+
+namespace {
+
+// A member's field of 260 characters, up to its first NUL.
+std::string FieldText(const char (&field)[260]) {
+    return std::string(field, strnlen(field, sizeof field));
+}
+
+std::string Cause(int code) {
+    switch (code) {
+    case RarCannotCreate:
+        return "the file could not be created";
+    case RarBadData:
+        return "its data is corrupt";
+    case RarWriteError:
+        return "the disk is full or could not be written";
+    case RarReadError:
+        return "the archive could not be read";
+    case RarPasswordMissing:
+    case RarBadPassword:
+        return "it needs a password";
+    case RarCannotOpen:
+        return "a volume of the archive is missing";
+    default:
+        return "the archive library reported error " + std::to_string(code);
+    }
+}
+
+} // namespace
+
+std::string fmtNome(const char* text) {
+    std::string result;
+    for (const char* c = text; *c; ++c)
+        if (*c == '\\')
+            result.clear();
+        else
+            result += *c;
+    return result;
+}
 
 TForm5::TForm5() : TForm("TForm5") {
-    Load({}, {});
+    Load(
+        {
+            {"FormActivate", Method(this, &TForm5::FormActivate)},
+            {"SpeedButton1Click", Method(this, &TForm5::SpeedButton1Click)},
+            {"SpeedButton2Click", Method(this, &TForm5::SpeedButton2Click)},
+            {"RAR1VolumeChange", Method(this, &TForm5::RAR1VolumeChange)},
+            {"RAR1Extracting", Method(this, &TForm5::RAR1Extracting)},
+            {"RAR1ProcessData", Method(this, &TForm5::RAR1ProcessData)},
+            {"RAR1Error", Method(this, &TForm5::RAR1Error)},
+        },
+        {
+            Field("Label1", Label1),
+            Field("ProgressBar1", ProgressBar1),
+            Field("Label2", Label2),
+            Field("ProgressBar2", ProgressBar2),
+            Field("SpeedButton1", SpeedButton1),
+            Field("SpeedButton2", SpeedButton2),
+            Field("RAR1", RAR1),
+        });
+}
+
+void TForm5::FormActivate(TObject*) {
+    RAR1->ArchiveName = Settings::ProgramDirectory() + Settings::FILERAR;
+    InstallAborted = false;
+    // A Cancel pressed while no run was going must not end the next run before its first member.
+    if (!running_)
+        RAR1->Stop = false;
+    ProgressBar1->SetPosition(0);
+    ProgressBar2->SetMin(0);
+    ProgressBar2->SetMax(StrToInt(Settings::FILES) - 1);
+    // A run is never started from inside another: Extract waits until the run has returned.
+    SpeedButton1->SetEnabled(!running_);
+    SpeedButton2->SetEnabled(true);
+}
+
+void TForm5::SpeedButton1Click(TObject*) {
+    SpeedButton1->SetEnabled(false);
+    SpeedButton2->SetEnabled(true);
+    RAR1->TargetDir = Form2->DirectoryListBox1->Directory();
+    SetCaption("Extracting");
+    failures_ = {};
+    memberStarted_ = false;
+    running_ = true;
+    struct Running {
+        bool& flag;
+        ~Running() { flag = false; }
+    } running{running_};
+    RAR1->Extract();
+    if (InstallAborted) {
+        Close();
+        return;
+    }
+    if (failures_.archiveUnreadable || failures_.count > 0) {
+        // Nothing of an incomplete install goes to the shell: the user is told and sent back.
+        if (failures_.archiveUnreadable)
+            MessageDlg("Can`t load file " + Settings::FILERAR, mtWarning, mbOK);
+        else
+            MessageDlg("The file " + failures_.firstMember +
+                           " could not be installed: " + Cause(failures_.firstCode) +
+                           ". Files that failed: " + std::to_string(failures_.count) + ".",
+                       mtWarning, mbOK);
+        SpeedButton1->SetEnabled(true);
+        SpeedButton2->SetEnabled(false);
+        Close();
+        Form2->Show();
+        Form2->SetCaption("Install Aborted!");
+        return;
+    }
+    Form2->Close();
+    Close();
+    MessageDlg("Install Completed!", mtInformation, mbOK);
+    if (Settings::REG != "NONE")
+        ShellExecuteA(nullptr, "open", Settings::RegPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+    ShellExecuteA(nullptr, "open", RAR1->TargetDir.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void TForm5::SpeedButton2Click(TObject*) {
+    SpeedButton1->SetEnabled(!running_);
+    SpeedButton2->SetEnabled(false);
+    RAR1->Stop = true;
+    InstallAborted = true;
+    Close();
+    Form2->Show();
+    Form2->SetCaption("Install Aborted!");
+}
+
+int TForm5::RAR1VolumeChange(TObject*, char* ArcName, int Mode) {
+    if (Mode == RarVolumeAsk)
+        MessageDlg(std::string("Insert the disk with ") + ArcName, mtInformation, mbOK);
+    ProgressBar2->SetPosition(ProgressBar2->Position() + 1);
+    return 1;
+}
+
+void TForm5::RAR1Extracting(TObject*, const RARHeaderData& eFile) {
+    if (RAR1->Stop)
+        return;
+    member_ = FieldText(eFile.FileName);
+    memberStarted_ = true;
+    Label1->SetCaption("File Name: " + member_);
+    memberSize_ = eFile.UnpSize;
+    memberDone_ = 0;
+    shift_ = 0;
+    while ((memberSize_ >> shift_) > static_cast<std::uint32_t>(INT_MAX))
+        ++shift_;
+    ProgressBar1->SetMin(0);
+    ProgressBar1->SetPosition(0);
+    ProgressBar1->SetMax(static_cast<int>(memberSize_ >> shift_));
+    Application.ProcessMessages();
+    Label2->SetCaption("Archive: " + fmtNome(FieldText(eFile.ArcName).c_str()));
+}
+
+int TForm5::RAR1ProcessData(TObject*, unsigned char*, int BlockSize, int) {
+    // Counted here in 64 bits: the event's position wraps past 2 GiB. Past the size the header can
+    // give, the bar stays full.
+    memberDone_ += static_cast<std::uint32_t>(BlockSize);
+    ProgressBar1->SetPosition(static_cast<int>(std::min<std::uint64_t>(memberDone_ >> shift_, INT_MAX)));
+    Application.ProcessMessages();
+    return 1;
+}
+
+void TForm5::RAR1Error(TObject*, int Error) {
+    if (!memberStarted_) {
+        failures_.archiveUnreadable = true;
+        return;
+    }
+    if (failures_.count++ == 0) {
+        failures_.firstMember = member_;
+        failures_.firstCode = Error;
+    }
 }

@@ -1,11 +1,57 @@
-// The extraction dialog.
+// The extraction dialog: unpacks the archive into the chosen directory with a bar for the member and
+// one for the volumes, asks for missing volumes, and ends the install road.
 #pragma once
 
 #include "Form.h"
+#include "Label.h"
+#include "ProgressBar.h"
+#include "RARArc.h"
+#include "SpeedButton.h"
+
+#include <cstdint>
 
 class TForm5 : public TForm {
 public:
+    TLabel* Label1 = nullptr;
+    TProgressBar* ProgressBar1 = nullptr;
+    TLabel* Label2 = nullptr;
+    TProgressBar* ProgressBar2 = nullptr;
+    TSpeedButton* SpeedButton1 = nullptr;
+    TSpeedButton* SpeedButton2 = nullptr;
+    TRAR* RAR1 = nullptr;
+
     TForm5();
+
+    void FormActivate(TObject* Sender);
+    void SpeedButton1Click(TObject* Sender);
+    void SpeedButton2Click(TObject* Sender);
+    int RAR1VolumeChange(TObject* Sender, char* ArcName, int Mode);
+    void RAR1Extracting(TObject* Sender, const RARHeaderData& eFile);
+    int RAR1ProcessData(TObject* Sender, unsigned char* Addr, int BlockSize, int Position);
+    void RAR1Error(TObject* Sender, int Error);
+
+private:
+    // Why a run went wrong, for the one warning it gives.
+    struct Failures {
+        bool archiveUnreadable = false;
+        std::string firstMember;
+        int firstCode = 0;
+        int count = 0;
+    };
+
+    bool running_ = false;
+    Failures failures_;
+    std::string member_;
+    bool memberStarted_ = false;
+    // The member's size as the 32-bit field gives it, and how far to shift byte counts so that the
+    // bar's range fits a signed 32-bit value.
+    std::uint32_t memberSize_ = 0;
+    int shift_ = 0;
+    std::uint64_t memberDone_ = 0;
 };
 
 extern TForm5* Form5;
+extern bool InstallAborted;
+
+// What follows the last backslash of a path, up to its first NUL.
+std::string fmtNome(const char* text);

@@ -2,6 +2,7 @@
 // window has closed; in between the five windows are created and the message loop runs.
 #include "Application.h"
 #include "ComponentKinds.h"
+#include "InstallationKinds.h"
 #include "MidasFailure.h"
 #include "StandardKinds.h"
 #include "Unit1.h"
@@ -28,6 +29,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     InitCommonControlsEx(&controls);
     RegisterStandardKinds();
     RegisterComponentsKinds();
+    RegisterInstallationKinds();
     Application.SetTitle("Korvadel Installer v1.0");
     try {
         Application.CreateForm(Form1);

@@ -5,7 +5,7 @@ korvadel_add_test(NAME form_test
     SOURCES toolkit/Form_test.cpp toolkit/forms.rc
     LIBRARIES toolkit)
 set_source_files_properties(toolkit/forms.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_CURRENT_SOURCE_DIR}/toolkit/good.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-property.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/wrong-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-kind.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/duplicate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/activate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/buttons.window")
+    "${CMAKE_CURRENT_SOURCE_DIR}/toolkit/good.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-property.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/wrong-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-kind.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/duplicate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/activate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/buttons.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/directory.window")
 korvadel_add_test(NAME string_list_test SOURCES toolkit/StringList_test.cpp LIBRARIES toolkit)
 korvadel_add_test(NAME load_settings_test
     SOURCES shell/LoadSettings_test.cpp ${PROJECT_SOURCE_DIR}/shell/LoadSettings.cpp
@@ -24,3 +24,24 @@ include(${CMAKE_CURRENT_SOURCE_DIR}/installation/tests.cmake OPTIONAL)
 korvadel_add_test(NAME scroll_text_test SOURCES components/ScrollText_test.cpp LIBRARIES components)
 include(${CMAKE_CURRENT_SOURCE_DIR}/music/tests.cmake OPTIONAL)
 korvadel_add_test(NAME viewer_test SOURCES shell/Viewer_test.cpp GUI DEPENDS installer midas_double TIMEOUT 300)
+korvadel_add_test(NAME directory_controls_test SOURCES toolkit/DirectoryControls_test.cpp toolkit/forms.rc LIBRARIES toolkit GUI)
+korvadel_add_test(NAME wordcap_test
+    SOURCES components/Wordcap_test.cpp components/WordcapPaint_test.cpp components/wordcap.rc
+    LIBRARIES components GUI TIMEOUT 300)
+set_source_files_properties(components/wordcap.rc PROPERTIES OBJECT_DEPENDS
+    "${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-form.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-bare.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-plain.window")
+korvadel_add_test(NAME wordcap_windows_test SOURCES components/WordcapWindows_test.cpp GUI
+    DEPENDS installer midas_double unrar TIMEOUT 300)
+
+# Not a test: the demo walks the installer through its windows with it for the documentation.
+add_executable(tour tour/tour.cpp)
+target_link_libraries(tour PRIVATE korvadel_driver)
+
+# The main window made by a small program of its own, so that Playmod can be called as the tests like.
+add_executable(playmod_probe WIN32 shell/playmod_probe.cpp ${PROJECT_SOURCE_DIR}/shell/Unit1.cpp
+    ${PROJECT_SOURCE_DIR}/shell/Unit4.cpp ${PROJECT_SOURCE_DIR}/shell/LoadSettings.cpp
+    ${PROJECT_SOURCE_DIR}/shell/MidasFailure.cpp ${PROJECT_SOURCE_DIR}/resources/install.rc)
+target_include_directories(playmod_probe PRIVATE ${PROJECT_SOURCE_DIR}/shell)
+target_link_libraries(playmod_probe PRIVATE installation components toolkit midas_double)
+target_link_options(playmod_probe PRIVATE -mconsole)
+korvadel_add_test(NAME playmod_test SOURCES shell/Playmod_test.cpp GUI DEPENDS playmod_probe midas_double unrar)

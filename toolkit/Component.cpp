@@ -29,6 +29,7 @@ void TComponent::Describe(InspectRecord& record) const {
 }
 
 TComponent::~TComponent() {
+    destroying_ = true;
     while (!components_.empty())
         components_.pop_back();
 }
@@ -44,11 +45,12 @@ void RegisterComponentKind(const std::string& kind, ComponentFactory factory) {
     Kinds()[kind] = std::move(factory);
 }
 
-std::unique_ptr<TComponent> CreateComponent(const std::string& kind, const std::string& where) {
+std::unique_ptr<TComponent> CreateComponent(const std::string& kind, const std::string& where,
+                                            TComponent* owner) {
     auto found = Kinds().find(kind);
     if (found == Kinds().end())
         throw Exception(where + ": unknown kind " + kind);
-    auto component = found->second();
+    auto component = found->second(owner);
     component->ClassName = kind;
     return component;
 }

@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <type_traits>
 #include <typeinfo>
 #include <utility>
 #include <vector>
@@ -48,6 +49,8 @@ using InspectRecord = std::vector<std::pair<std::string, std::string>>;
 class TComponent : public TObject {
 public:
     TComponent() = default;
+    // Made by its owner: knows it from the start, and is designing when the owner is.
+    explicit TComponent(TComponent* owner) : Designing(owner && owner->Designing), owner_(owner) {}
     TComponent(const TComponent&) = delete;
     TComponent& operator=(const TComponent&) = delete;
 
@@ -56,6 +59,8 @@ public:
     TComponent* Owner() const { return owner_; }
     // Set where a visual form editor would host the component; the program never sets it.
     bool Designing = false;
+    // Set while the owned components are released, so that they need not tidy up their owner.
+    bool Destroying() const { return destroying_; }
 
     // Takes ownership; components are released with their owner, in reverse order.
     TComponent* InsertComponent(std::unique_ptr<TComponent> component);
@@ -68,20 +73,29 @@ public:
     virtual void InsertChild(TComponent* child, const std::string& where);
     // Runs once every property of the whole window has been set.
     virtual void Loaded() {}
+    // Runs each time the owning form has made its window, before the form's controls make theirs.
+    virtual void OwnerHandleCreated() {}
     virtual void Describe(InspectRecord& record) const;
 
     ~TComponent() override;
 
 private:
     TComponent* owner_ = nullptr;
+    bool destroying_ = false;
     std::vector<std::unique_ptr<TComponent>> components_;
 };
 
-// The kinds a definition may name, each with the function that makes one.
-using ComponentFactory = std::function<std::unique_ptr<TComponent>()>;
+// The kinds a definition may name, each with the function that makes one for an owner.
+using ComponentFactory = std::function<std::unique_ptr<TComponent>(TComponent* owner)>;
 void RegisterComponentKind(const std::string& kind, ComponentFactory factory);
-std::unique_ptr<TComponent> CreateComponent(const std::string& kind, const std::string& where);
+std::unique_ptr<TComponent> CreateComponent(const std::string& kind, const std::string& where,
+                                            TComponent* owner = nullptr);
 
 template <class T> void RegisterComponentKind(const std::string& kind) {
-    RegisterComponentKind(kind, [] { return std::make_unique<T>(); });
+    RegisterComponentKind(kind, [](TComponent* owner) -> std::unique_ptr<TComponent> {
+        if constexpr (std::is_constructible_v<T, TComponent*>)
+            return std::make_unique<T>(owner);
+        else
+            return std::make_unique<T>();
+    });
 }

@@ -14,6 +14,12 @@ public:
     using Exception::Exception;
 };
 
+// An object taken for a kind that it is not.
+class EInvalidCast : public Exception {
+public:
+    EInvalidCast() : Exception("Invalid class typecast") {}
+};
+
 // Decimal whole numbers as users write them in settings; anything else is an EConvertError
 // with the message users of the installer are shown.
 int StrToInt(const std::string& text);

@@ -32,7 +32,7 @@ public:
         for (const auto& child : definition.children) {
             if (form_.FindComponent(child.name) || child.name == form_.Name)
                 throw Exception(child.where + ": a second component named " + child.name);
-            auto component = CreateComponent(child.kind, child.where);
+            auto component = CreateComponent(child.kind, child.where, &form_);
             component->Name = child.name;
             TComponent* made = form_.InsertComponent(std::move(component));
             target.InsertChild(made, child.where);
@@ -133,6 +133,11 @@ void TForm::Load(const Handlers& handlers, std::initializer_list<FieldBinding> f
     if (root.kind != ClassName)
         throw Exception(root.where + ": the definition is of " + root.kind + ", not of " + ClassName);
     Name = root.name;
+    loading_ = true;
+    struct Reading {
+        bool& loading;
+        ~Reading() { loading = false; }
+    } reading{loading_};
     DefinitionLoader loader(*this, handlers);
     loader.Apply(*this, root);
     loader.ResolveReferences();
@@ -255,6 +260,8 @@ void TForm::CreateHandle() {
                     height_, Application.Handle(), nullptr, instance, this);
     if (!handle_)
         throw Exception("Cannot create the window " + Name);
+    for (const auto& component : Components())
+        component->OwnerHandleCreated();
     tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
                                WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
                                CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr, instance, nullptr);
@@ -455,8 +462,20 @@ void TForm::Describe(InspectRecord& record) const {
 void TForm::Activated(HWND other) {
     bool fromProgram = justShown_ || IsOurWindow(other) || (other && !IsWindow(other) && focusStaysInProgram);
     justShown_ = false;
-    if (fromProgram && OnActivate)
+    // An activation handler that failed has its error box; closing that box gives the focus back,
+    // and running the handler again would only fail again, box after box.
+    if (activationFailed_) {
+        activationFailed_ = false;
+        return;
+    }
+    if (!fromProgram || !OnActivate)
+        return;
+    try {
         OnActivate(this);
+    } catch (...) {
+        activationFailed_ = true;
+        throw;
+    }
 }
 
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -82,6 +82,8 @@ public:
     bool DialogChar(char key);
     // Makes the window again with the current properties, as a change of border needs.
     void RecreateWnd();
+    // While the form is made from its definition.
+    bool Loading() const { return loading_; }
 
     void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
     void InsertChild(TComponent* child, const std::string& where) override;
@@ -115,8 +117,10 @@ private:
     TBrushStyle brushStyle_ = bsSolid;
     bool autoSize_ = false;
     int clientWidth_ = 0, clientHeight_ = 0;
+    bool loading_ = false;
     bool modal_ = false;
     bool justShown_ = false;
+    bool activationFailed_ = false;
     TControl* mouseControl_ = nullptr;
     TControl* hintControl_ = nullptr;
     std::string hintText_;

@@ -1,6 +1,8 @@
 #include "StandardKinds.h"
 
 #include "Bevel.h"
+#include "DirectoryListBox.h"
+#include "DriveComboBox.h"
 #include "Edit.h"
 #include "Image.h"
 #include "Label.h"
@@ -11,6 +13,8 @@
 
 void RegisterStandardKinds() {
     RegisterComponentKind<TBevel>("TBevel");
+    RegisterComponentKind<TDirectoryListBox>("TDirectoryListBox");
+    RegisterComponentKind<TDriveComboBox>("TDriveComboBox");
     RegisterComponentKind<TEdit>("TEdit");
     RegisterComponentKind<TImage>("TImage");
     RegisterComponentKind<TLabel>("TLabel");

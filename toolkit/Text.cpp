@@ -1,5 +1,9 @@
 #include "Text.h"
 
+#include "Font.h"
+
+#include <algorithm>
+
 void DrawControlText(HDC dc, const std::string& text, RECT r, UINT flags, TColor color, bool enabled) {
     SetBkMode(dc, TRANSPARENT);
     if (enabled) {
@@ -14,4 +18,31 @@ void DrawControlText(HDC dc, const std::string& text, RECT r, UINT flags, TColor
     OffsetRect(&r, -1, -1);
     SetTextColor(dc, ColorToRGB(clBtnShadow));
     DrawTextA(dc, text.c_str(), -1, &r, flags);
+}
+
+void DrawIconEntry(const DRAWITEMSTRUCT& item, int indent, HICON icon, const std::string& text,
+                   const TFont& font, TColor background, bool enabled) {
+    HDC dc = item.hDC;
+    RECT r = item.rcItem;
+    Brush fill(CreateSolidBrush(ColorToRGB(background)));
+    FillRect(dc, &r, fill.Get());
+    int size = std::min(16, static_cast<int>(r.bottom - r.top));
+    int x = r.left + 2 + indent;
+    if (icon)
+        DrawIconEx(dc, x, r.top + (r.bottom - r.top - size) / 2, icon, size, size, 0, nullptr, DI_NORMAL);
+    Selection selected(dc, font.Handle());
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    RECT mark{x + size + 2, r.top, std::min<LONG>(x + size + 2 + extent.cx + 4, r.right), r.bottom};
+    bool chosen = item.itemState & ODS_SELECTED;
+    if (chosen)
+        FillRect(dc, &mark, GetSysColorBrush(COLOR_HIGHLIGHT));
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, !enabled ? GetSysColor(COLOR_GRAYTEXT)
+                     : chosen ? GetSysColor(COLOR_HIGHLIGHTTEXT)
+                              : ColorToRGB(font.Color()));
+    RECT inside{mark.left + 2, mark.top, mark.right - 2, mark.bottom};
+    DrawTextA(dc, text.c_str(), -1, &inside, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+    if (item.itemState & ODS_FOCUS)
+        DrawFocusRect(dc, &mark);
 }

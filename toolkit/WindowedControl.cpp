@@ -13,6 +13,10 @@ TWindowedControl::~TWindowedControl() {
 void TWindowedControl::CreateHandle() {
     if (!parent_)
         throw Exception(Name + " has no parent window");
+    // Making the parent's window makes its children's, this one's included.
+    HWND parentWindow = parent_->Handle();
+    if (handle_)
+        return;
     CreateParams params;
     params.style = WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED) |
                    (TabStop ? WS_TABSTOP : 0);
@@ -23,7 +27,7 @@ void TWindowedControl::CreateHandle() {
         ++id;
     HWND window =
         CreateWindowExA(params.exStyle, params.className, "", params.style, left_, top_, width_, height_,
-                        parent_->Handle(), reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr), nullptr);
+                        parentWindow, reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr), nullptr);
     if (!window)
         throw Exception("Cannot create the control " + Name);
     classProc_ = reinterpret_cast<WNDPROC>(

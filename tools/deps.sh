@@ -12,7 +12,7 @@ triplets=(x86_64-w64-mingw32 i686-w64-mingw32)
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           gcc-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine64 wine xvfb
           fonts-wine fonts-liberation imagemagick dpkg-dev cmake make googletest x11-utils xauth
-          libarchive-tools libarchive-dev)
+          libarchive-tools libarchive-dev clang libclang-rt-14-dev bc)
 
 die() { echo "deps.sh: $*" >&2; exit 1; }
 usage() { die "usage: $0 [--prefix x86_64-w64-mingw32|i686-w64-mingw32 | --source libjpeg-turbo|libxmp|libarchive]"; }

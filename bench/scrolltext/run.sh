@@ -8,10 +8,10 @@ build=${KORVADEL_BUILD:-$root/build}
 work=$build/bench-scrolltext
 seconds=10
 
-cmake --build "$build" --target installer midas_double >/dev/null
+cmake --build "$build" --target installer midas_double unrar >/dev/null
 rm -rf "$work/product"
 mkdir -p "$work/product"
-cp "$build/bin/install.exe" "$root/tools/demo/install.ini" "$work/product/"
+cp "$build/bin/install.exe" "$build/bin/unrar.dll" "$root/tools/demo/install.ini" "$work/product/"
 cp "$build/bin/double/install.dll" "$work/product/"
 "$root/tests/rig/start.sh" "$work"
 trap '"$root/tests/rig/stop.sh" "$work"' EXIT

@@ -32,6 +32,7 @@ public:
         driver::RealMouseMove(1020, 760);
         folder.Copy("install.exe");
         folder.Copy("double/install.dll", "install.dll");
+        folder.Copy("unrar.dll");
         folder.Write("install.ini", ini);
         if (!double_ini.empty())
             folder.Write("install.dll.ini", double_ini);

@@ -1,0 +1,7 @@
+#include "InstallationKinds.h"
+
+#include "RARArc.h"
+
+void RegisterInstallationKinds() {
+    RegisterComponentKind<TRAR>("TRAR");
+}

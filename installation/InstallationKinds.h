@@ -1,0 +1,4 @@
+// The installation's kinds of component, as window definitions name them.
+#pragma once
+
+void RegisterInstallationKinds();

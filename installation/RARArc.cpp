@@ -1,0 +1,227 @@
+#include "RARArc.h"
+
+#include <algorithm>
+#include <cstring>
+#include <memory>
+#include <utility>
+
+namespace {
+// One byte short of the buffer, so that what the library writes stays NUL-terminated.
+constexpr unsigned kCommentBufferSize = sizeof(TComment::CmtBuf) - 1;
+} // namespace
+
+TRAR* CurrentRAR = nullptr;
+
+const RARFunctions UnrarDll = {RAROpenArchive,      RARCloseArchive,       RARReadHeader, RARProcessFile,
+                               RARSetChangeVolProc, RARSetProcessDataProc, RARSetPassword};
+
+const RARFunctions* TRAR::Library = &UnrarDll;
+
+// Made once per run and reused for every member, so a member costs no allocation.
+struct TRAR::Run {
+    RAROpenRecord Open{};
+    RARHeaderData Header{};
+    TComment Comment{};
+    RarHandle Handle = nullptr;
+    std::string ArcName;
+    std::string Destination;
+    std::string Password;
+    std::string Name;
+};
+
+TRAR::TRAR() {
+    filesToExtract_.SetSorted(true);
+    filesToTest_.SetSorted(true);
+}
+
+TRAR::~TRAR() {
+    if (CurrentRAR == this)
+        CurrentRAR = nullptr;
+}
+
+void TRAR::SetFilesToExtract(const TStringList& files) {
+    filesToExtract_.Assign(files);
+}
+
+void TRAR::SetFilesToTest(const TStringList& files) {
+    filesToTest_.Assign(files);
+}
+
+bool TRAR::Extract() {
+    if (ArchiveName.empty()) {
+        // No archive at all is reported as one the library could not read.
+        Error(RarBadArchive);
+        return false;
+    }
+    CurrentRAR = this;
+    handlerFailure_ = nullptr;
+    auto run = std::make_unique<Run>();
+    run->ArcName = ArchiveName;
+    run->Open.ArcName = run->ArcName.data();
+    run->Open.OpenMode = RarOpenExtract;
+    run->Open.CmtBuf = run->Comment.CmtBuf;
+    run->Open.CmtBufSize = kCommentBufferSize;
+    run->Handle = Library->RAROpenArchive(&run->Open);
+    // Handlers read CmtSize bytes of the buffer, so a size past it must not reach them.
+    run->Comment.CmtSize = std::min(run->Open.CmtSize, kCommentBufferSize);
+    run->Destination = TargetDir;
+    if (run->Open.OpenResult != RarOk) {
+        Library->RARCloseArchive(run->Handle);
+        Error(static_cast<int>(run->Open.OpenResult));
+        return false;
+    }
+    bool result;
+    try {
+        result = ExtractMembers(*run);
+    } catch (...) {
+        Library->RARCloseArchive(run->Handle);
+        throw;
+    }
+    Library->RARCloseArchive(run->Handle);
+    return result;
+}
+
+bool TRAR::ExtractMembers(Run& run) {
+    bool result = true;
+    if (run.Open.CmtState == 1 && OnComment)
+        OnComment(this, run.Comment);
+    if (OnVolumeChange)
+        Library->RARSetChangeVolProc(run.Handle, ChangeVolProc);
+    run.Header.CmtBuf = run.Comment.CmtBuf;
+    run.Header.CmtBufSize = kCommentBufferSize;
+    if (OnProcessData)
+        Library->RARSetProcessDataProc(run.Handle, ProcessDataProc);
+    char* destination = run.Destination.empty() ? nullptr : run.Destination.data();
+    run.Name.reserve(sizeof(run.Header.FileName));
+
+    for (;;) {
+        int code = Library->RARReadHeader(run.Handle, &run.Header);
+        RethrowHandlerFailure();
+        if (code != RarOk) {
+            if (code == RarEndOfArchive)
+                return result;
+            // The members after an unreadable header are never extracted: the run has failed.
+            Error(code);
+            return false;
+        }
+        run.Name.assign(run.Header.FileName, strnlen(run.Header.FileName, sizeof(run.Header.FileName)));
+        if (Stop) {
+            Stop = false;
+            return result;
+        }
+
+        int index;
+        if (filesToExtract_.Count() > 0 && !filesToExtract_.Find(run.Name, index)) {
+            code = Library->RARProcessFile(run.Handle, RarSkip, destination, nullptr);
+            RethrowHandlerFailure();
+            if (code == RarOk)
+                continue;
+            Error(code);
+            return false;
+        }
+
+        if (OnExtracting)
+            OnExtracting(this, run.Header);
+        ProcessedBytes = 0;
+        if ((run.Header.Flags & RarEncrypted) && OnReqPassword) {
+            OnReqPassword(this, run.Header, run.Password);
+            if (!run.Password.empty())
+                Library->RARSetPassword(run.Handle, run.Password.data());
+        }
+        code = Library->RARProcessFile(run.Handle, RarExtract, destination, nullptr);
+        RethrowHandlerFailure();
+        if (OnExtract)
+            OnExtract(this, run.Header, code == RarOk);
+        if (code == RarOk)
+            continue;
+        result = false;
+        Error(code);
+        // Corrupt data and an uncreatable output file spoil only this member.
+        if (code != RarBadData && code != RarCannotCreate)
+            return false;
+    }
+}
+
+void TRAR::Error(int code) {
+    if (OnError)
+        OnError(this, code);
+}
+
+void TRAR::RethrowHandlerFailure() {
+    if (handlerFailure_)
+        std::rethrow_exception(std::exchange(handlerFailure_, nullptr));
+}
+
+// A failure must not unwind through the library's frames: the library is told to stop instead, and
+// the run throws it on once the library has returned.
+int UNRAR_CALL TRAR::ChangeVolProc(char* ArcName, int Mode) {
+    TRAR* rar = CurrentRAR;
+    if (rar && rar->handlerFailure_)
+        return -1;
+    // With no one to bring a missing volume, looking for it again would never end.
+    if (!rar || !rar->OnVolumeChange)
+        return Mode == RarVolumeOpened ? 1 : -1;
+    try {
+        return rar->OnVolumeChange(rar, ArcName, Mode);
+    } catch (...) {
+        rar->handlerFailure_ = std::current_exception();
+        return -1;
+    }
+}
+
+int UNRAR_CALL TRAR::ProcessDataProc(unsigned char* Addr, int Size) {
+    TRAR* rar = CurrentRAR;
+    if (!rar)
+        return 1;
+    if (rar->handlerFailure_)
+        return -1;
+    // Wraps like the library's own 32-bit counts instead of overflowing.
+    rar->ProcessedBytes =
+        static_cast<int>(static_cast<unsigned>(rar->ProcessedBytes) + static_cast<unsigned>(Size));
+    if (!rar->OnProcessData)
+        return 1;
+    try {
+        return rar->OnProcessData(rar, Addr, Size, rar->ProcessedBytes);
+    } catch (...) {
+        rar->handlerFailure_ = std::current_exception();
+        return -1;
+    }
+}
+
+void TRAR::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    if (name == "ArchiveName")
+        ArchiveName = value.String();
+    else if (name == "TargetDir")
+        TargetDir = value.String();
+    else if (name == "Stop")
+        Stop = value.Bool();
+    else if (name == "OnProcessData")
+        BindEvent(OnProcessData, value, binder);
+    else if (name == "OnVolumeChange")
+        BindEvent(OnVolumeChange, value, binder);
+    else if (name == "OnError")
+        BindEvent(OnError, value, binder);
+    else if (name == "OnComment")
+        BindEvent(OnComment, value, binder);
+    else if (name == "OnListFile")
+        BindEvent(OnListFile, value, binder);
+    else if (name == "OnExtracting")
+        BindEvent(OnExtracting, value, binder);
+    else if (name == "OnExtract")
+        BindEvent(OnExtract, value, binder);
+    else if (name == "OnTesting")
+        BindEvent(OnTesting, value, binder);
+    else if (name == "OnTested")
+        BindEvent(OnTested, value, binder);
+    else if (name == "OnReqPassword")
+        BindEvent(OnReqPassword, value, binder);
+    else
+        TComponent::SetProperty(name, value, binder);
+}
+
+void TRAR::Describe(InspectRecord& record) const {
+    TComponent::Describe(record);
+    record.emplace_back("archivename", ArchiveName);
+    record.emplace_back("targetdir", TargetDir);
+    record.emplace_back("stop", Stop ? "1" : "0");
+}

@@ -1,0 +1,185 @@
+// The published C interface over the core. Nothing may leave these functions as an exception, and
+// every record the caller passes is checked before use.
+#include "unrar.h"
+
+#include "Win32FileSystem.h"
+#include "core/Archive.h"
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+#include <new>
+
+namespace {
+
+// Room for any path the caller may put in place of the volume asked for.
+constexpr size_t kVolumeNameRoom = 2048;
+
+struct Handle {
+    unrar::Win32FileSystem fs;
+    std::unique_ptr<unrar::Archive> archive;
+    RarChangeVolumeProc volumeProc = nullptr;
+    RarProcessDataProc dataProc = nullptr;
+};
+
+Handle* HandleOf(RarHandle handle) {
+    return static_cast<Handle*>(handle);
+}
+
+// Cut to fit, always terminated.
+void CopyTerminated(char* out, size_t room, const std::string& text) {
+    size_t n = std::min(text.size(), room - 1);
+    std::memcpy(out, text.data(), n);
+    out[n] = '\0';
+}
+
+template <typename Call> int Guarded(Call call) {
+    try {
+        return call();
+    } catch (const std::bad_alloc&) {
+        return RarNoMemory;
+    } catch (...) {
+        return RarUnknown;
+    }
+}
+
+void FillComment(Handle& h, RAROpenRecord& record) {
+    record.CmtSize = 0;
+    record.CmtState = 0;
+    if (!record.CmtBuf)
+        return;
+    std::string text;
+    switch (h.archive->Comment(text)) {
+    case unrar::CommentState::None:
+        return;
+    case unrar::CommentState::Damaged:
+        record.CmtState = RarBadData;
+        return;
+    case unrar::CommentState::Read:
+        break;
+    }
+    if (record.CmtBufSize == 0) {
+        record.CmtState = RarBufferTooSmall;
+        return;
+    }
+    CopyTerminated(record.CmtBuf, record.CmtBufSize, text);
+    // The size never exceeds the buffer, so a caller may rely on it to read what is there.
+    record.CmtSize = static_cast<unsigned>(std::min<size_t>(text.size(), record.CmtBufSize - 1) + 1);
+    record.CmtState = text.size() < record.CmtBufSize ? 1 : RarBufferTooSmall;
+}
+
+} // namespace
+
+UNRAR_API RarHandle UNRAR_CALL RAROpenArchive(RAROpenRecord* ArchiveData) {
+    if (!ArchiveData)
+        return nullptr;
+    Handle* opened = nullptr;
+    ArchiveData->OpenResult = static_cast<unsigned>(Guarded([&] {
+        ArchiveData->CmtSize = 0;
+        ArchiveData->CmtState = 0;
+        if (!ArchiveData->ArcName)
+            return static_cast<int>(RarCannotOpen);
+        if (ArchiveData->OpenMode != RarOpenList && ArchiveData->OpenMode != RarOpenExtract)
+            return static_cast<int>(RarUnknown);
+        auto handle = std::make_unique<Handle>();
+        int result = RarOk;
+        handle->archive = unrar::Archive::Open(handle->fs, ArchiveData->ArcName, result);
+        if (!handle->archive)
+            return result;
+        FillComment(*handle, *ArchiveData);
+        opened = handle.release();
+        return static_cast<int>(RarOk);
+    }));
+    return opened;
+}
+
+UNRAR_API int UNRAR_CALL RARCloseArchive(RarHandle hArcData) {
+    if (!hArcData)
+        return RarCannotClose;
+    delete HandleOf(hArcData);
+    return RarOk;
+}
+
+UNRAR_API int UNRAR_CALL RARReadHeader(RarHandle hArcData, RARHeaderData* HeaderData) {
+    if (!hArcData || !HeaderData)
+        return RarUnknown;
+    return Guarded([&] {
+        unrar::MemberHeader member;
+        int result = HandleOf(hArcData)->archive->ReadHeader(member);
+        if (result != RarOk)
+            return result;
+        unrar::FileSystem& fs = HandleOf(hArcData)->fs;
+        std::wstring name = member.name;
+        std::replace(name.begin(), name.end(), L'/', L'\\');
+        while (!name.empty() && name.back() == L'\\')
+            name.pop_back();
+        CopyTerminated(HeaderData->ArcName, sizeof HeaderData->ArcName, member.volumePath);
+        CopyTerminated(HeaderData->FileName, sizeof HeaderData->FileName, fs.Narrow(name));
+        const unrar::MemberRecord& r = member.record;
+        HeaderData->Flags = r.flags;
+        HeaderData->PackSize = static_cast<unsigned>(r.packSize);
+        HeaderData->UnpSize = static_cast<unsigned>(r.unpSize);
+        HeaderData->HostOS = r.hostOS;
+        HeaderData->FileCRC = r.crc;
+        HeaderData->FileTime = member.dosTime;
+        HeaderData->UnpVer = r.unpVer;
+        HeaderData->Method = r.method;
+        HeaderData->FileAttr = r.attributes;
+        // Member comments are not read; CmtBuf and CmtBufSize are the caller's and stay as they are.
+        HeaderData->CmtSize = 0;
+        HeaderData->CmtState = 0;
+        return static_cast<int>(RarOk);
+    });
+}
+
+UNRAR_API int UNRAR_CALL RARProcessFile(RarHandle hArcData, int Operation, char* DestPath, char* DestName) {
+    if (!hArcData)
+        return RarUnknown;
+    return Guarded([&] {
+        std::string path = DestPath ? DestPath : "", name = DestName ? DestName : "";
+        return HandleOf(hArcData)->archive->Process(Operation, &path, &name);
+    });
+}
+
+UNRAR_API void UNRAR_CALL RARSetChangeVolProc(RarHandle hArcData, RarChangeVolumeProc ChangeVolProc) {
+    if (!hArcData)
+        return;
+    Handle* h = HandleOf(hArcData);
+    h->volumeProc = ChangeVolProc;
+    if (!ChangeVolProc) {
+        h->archive->SetVolumeCallback(nullptr);
+        return;
+    }
+    h->archive->SetVolumeCallback([h](std::string& path, int mode) {
+        std::string room(kVolumeNameRoom, '\0');
+        CopyTerminated(room.data(), room.size(), path);
+        int answer = h->volumeProc(room.data(), mode);
+        room.back() = '\0';
+        path = room.c_str();
+        return answer;
+    });
+}
+
+UNRAR_API void UNRAR_CALL RARSetProcessDataProc(RarHandle hArcData, RarProcessDataProc ProcessDataProc) {
+    if (!hArcData)
+        return;
+    Handle* h = HandleOf(hArcData);
+    h->dataProc = ProcessDataProc;
+    if (!ProcessDataProc) {
+        h->archive->SetDataCallback(nullptr);
+        return;
+    }
+    h->archive->SetDataCallback([h](const uint8_t* data, size_t size) {
+        while (size > 0) {
+            int chunk = static_cast<int>(std::min<size_t>(size, INT_MAX));
+            h->dataProc(const_cast<uint8_t*>(data), chunk);
+            data += chunk;
+            size -= static_cast<size_t>(chunk);
+        }
+    });
+}
+
+UNRAR_API void UNRAR_CALL RARSetPassword(RarHandle hArcData, char* Password) {
+    if (hArcData)
+        HandleOf(hArcData)->archive->SetPassword(Password && *Password);
+}

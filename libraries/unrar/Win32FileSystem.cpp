@@ -1,0 +1,184 @@
+#include "Win32FileSystem.h"
+
+#include <windows.h>
+
+namespace unrar {
+
+namespace {
+
+// 100-nanosecond intervals between 1601-01-01 and 1970-01-01.
+constexpr int64_t kUnixEpoch = 116444736000000000LL;
+
+// Win32 paths with the separators it expects; past MAX_PATH only the "\\?\" form works, and that
+// form takes the path literally, so it is made absolute first.
+std::wstring NativePath(const std::wstring& path) {
+    std::wstring native = path;
+    for (wchar_t& c : native) {
+        if (c == L'/')
+            c = L'\\';
+    }
+    if (native.size() < MAX_PATH - 12 || native.rfind(L"\\\\?\\", 0) == 0)
+        return native;
+    DWORD size = GetFullPathNameW(native.c_str(), 0, nullptr, nullptr);
+    if (size == 0)
+        return native;
+    std::wstring full(size, L'\0');
+    size = GetFullPathNameW(native.c_str(), size, full.data(), nullptr);
+    full.resize(size);
+    if (full.rfind(L"\\\\", 0) == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
+FILETIME FileTimeOf(const FileTime& time) {
+    int64_t ticks = time.seconds * 10000000LL + time.nanoseconds / 100 + kUnixEpoch;
+    FILETIME ft;
+    ft.dwLowDateTime = static_cast<DWORD>(ticks);
+    ft.dwHighDateTime = static_cast<DWORD>(static_cast<uint64_t>(ticks) >> 32);
+    return ft;
+}
+
+class Win32Input : public InputFile {
+public:
+    explicit Win32Input(HANDLE handle) : handle(handle) {}
+    ~Win32Input() override { CloseHandle(handle); }
+
+    int64_t Read(void* buffer, size_t size) override {
+        DWORD chunk = static_cast<DWORD>(size > 0x40000000 ? 0x40000000 : size);
+        DWORD read = 0;
+        if (!ReadFile(handle, buffer, chunk, &read, nullptr))
+            return -1;
+        return read;
+    }
+    bool Seek(uint64_t offset) override {
+        LARGE_INTEGER to;
+        to.QuadPart = static_cast<LONGLONG>(offset);
+        return offset <= INT64_MAX && SetFilePointerEx(handle, to, nullptr, FILE_BEGIN);
+    }
+    uint64_t Size() const override {
+        LARGE_INTEGER size;
+        return GetFileSizeEx(handle, &size) ? static_cast<uint64_t>(size.QuadPart) : 0;
+    }
+
+private:
+    HANDLE handle;
+};
+
+class Win32Output : public OutputFile {
+public:
+    explicit Win32Output(HANDLE handle) : handle(handle) {}
+    ~Win32Output() override { Close(); }
+
+    bool Write(const void* data, size_t size) override {
+        auto bytes = static_cast<const char*>(data);
+        while (size > 0) {
+            DWORD chunk = static_cast<DWORD>(size > 0x40000000 ? 0x40000000 : size);
+            DWORD written = 0;
+            if (!WriteFile(handle, bytes, chunk, &written, nullptr) || written == 0)
+                return false;
+            bytes += written;
+            size -= written;
+        }
+        return true;
+    }
+    void SetModified(const FileTime& time) override {
+        FILETIME ft = FileTimeOf(time);
+        SetFileTime(handle, nullptr, nullptr, &ft);
+    }
+    bool Close() override {
+        if (handle == INVALID_HANDLE_VALUE)
+            return true;
+        bool closed = CloseHandle(handle);
+        handle = INVALID_HANDLE_VALUE;
+        return closed;
+    }
+
+private:
+    HANDLE handle;
+};
+
+std::unique_ptr<InputFile> OpenForReading(const std::wstring& path) {
+    HANDLE handle = CreateFileW(NativePath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    return std::make_unique<Win32Input>(handle);
+}
+
+} // namespace
+
+std::unique_ptr<InputFile> Win32FileSystem::OpenRead(const std::string& path) {
+    return OpenForReading(Widen(path));
+}
+
+std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::wstring& path) {
+    HANDLE handle = CreateFileW(NativePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (handle == INVALID_HANDLE_VALUE)
+        return nullptr;
+    return std::make_unique<Win32Output>(handle);
+}
+
+bool Win32FileSystem::MakeDirectory(const std::wstring& path) {
+    return CreateDirectoryW(NativePath(path).c_str(), nullptr) || IsDirectory(path);
+}
+
+bool Win32FileSystem::IsDirectory(const std::wstring& path) {
+    DWORD attributes = GetFileAttributesW(NativePath(path).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+bool Win32FileSystem::Rename(const std::wstring& from, const std::wstring& to) {
+    std::wstring source = NativePath(from), target = NativePath(to);
+    if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    // A read-only file is not replaced until it is writable.
+    DWORD attributes = GetFileAttributesW(target.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
+        !(attributes & FILE_ATTRIBUTE_READONLY))
+        return false;
+    SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+        return true;
+    SetFileAttributesW(target.c_str(), attributes);
+    return false;
+}
+
+bool Win32FileSystem::Remove(const std::wstring& path) {
+    return DeleteFileW(NativePath(path).c_str());
+}
+
+void Win32FileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
+    if (attributes != 0)
+        SetFileAttributesW(NativePath(path).c_str(), attributes);
+}
+
+std::wstring Win32FileSystem::Widen(const std::string& narrow) {
+    if (narrow.empty())
+        return {};
+    int size = MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(size), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), wide.data(), size);
+    return wide;
+}
+
+std::string Win32FileSystem::Narrow(const std::wstring& wide) {
+    if (wide.empty())
+        return {};
+    int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                   nullptr);
+    std::string narrow(static_cast<size_t>(size), '\0');
+    WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), narrow.data(), size, nullptr,
+                        nullptr);
+    return narrow;
+}
+
+uint32_t Win32FileSystem::DosTime(const FileTime& time) {
+    FILETIME utc = FileTimeOf(time), local;
+    WORD date = 0, clock = 0;
+    if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &clock))
+        return 0;
+    return uint32_t(date) << 16 | clock;
+}
+
+} // namespace unrar

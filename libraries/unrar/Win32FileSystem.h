@@ -1,0 +1,22 @@
+// The core's file system over Win32: wide-character calls throughout, long paths through "\\?\".
+#pragma once
+
+#include "core/FileSystem.h"
+
+namespace unrar {
+
+class Win32FileSystem : public FileSystem {
+public:
+    std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
+    std::unique_ptr<OutputFile> CreateNew(const std::wstring& path) override;
+    bool MakeDirectory(const std::wstring& path) override;
+    bool IsDirectory(const std::wstring& path) override;
+    bool Rename(const std::wstring& from, const std::wstring& to) override;
+    bool Remove(const std::wstring& path) override;
+    void SetAttributes(const std::wstring& path, uint32_t attributes) override;
+    std::wstring Widen(const std::string& narrow) override;
+    std::string Narrow(const std::wstring& wide) override;
+    uint32_t DosTime(const FileTime& time) override;
+};
+
+} // namespace unrar

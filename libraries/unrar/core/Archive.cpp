@@ -1,0 +1,362 @@
+#include "Archive.h"
+
+#include "Crc32.h"
+#include "SafePath.h"
+#include "Text.h"
+#include "unrar.h"
+
+#include <algorithm>
+
+namespace unrar {
+
+namespace {
+
+// What Windows can name at all; longer targets are refused rather than attempted.
+constexpr size_t kLongestPath = 32000;
+constexpr uint32_t kFileAttributesKept = 0x01 | 0x02 | 0x04 | 0x20; // read-only, hidden, system, archive
+constexpr uint32_t kDirectoryAttributesKept = 0x02 | 0x04;
+
+bool IsSlash(wchar_t c) {
+    return c == L'/' || c == L'\\';
+}
+
+std::wstring Join(const std::wstring& base, const std::wstring& relative) {
+    if (base.empty())
+        return relative;
+    return IsSlash(base.back()) ? base + relative : base + L'/' + relative;
+}
+
+std::wstring ParentOf(const std::wstring& path) {
+    size_t slash = path.find_last_of(L"/\\");
+    return slash == std::wstring::npos ? std::wstring() : path.substr(0, slash);
+}
+
+} // namespace
+
+Archive::Archive(FileSystem& fs, const std::string& path) : fs(fs), volumes(fs, path) {}
+
+std::unique_ptr<Archive> Archive::Open(FileSystem& fs, const std::string& path, int& result) {
+    std::unique_ptr<Archive> archive(new Archive(fs, path));
+    result = archive->volumes.Start();
+    if (result != RarOk)
+        archive.reset();
+    return archive;
+}
+
+CommentState Archive::Comment(std::string& text) {
+    int result;
+    std::unique_ptr<InputFile> file = volumes.Open(0, result);
+    if (!file)
+        return CommentState::Damaged;
+    return ReadComment(fs, *file, volumes[0].layout, text);
+}
+
+const MemberRecord& Archive::Record(size_t start) const {
+    return volumes[starts[start].volume].layout.members[starts[start].member];
+}
+
+// The header of the member's last part, which holds the CRC of all of it; null when the volumes
+// read so far do not show one.
+const MemberRecord* Archive::LastPart(size_t start) const {
+    size_t volume = starts[start].volume, member = starts[start].member;
+    for (;;) {
+        const std::vector<MemberRecord>& members = volumes[volume].layout.members;
+        if (!members[member].splitAfter)
+            return &members[member];
+        // A part that goes on ends its volume, and the next part opens the next one.
+        if (member + 1 != members.size() || volume + 1 >= volumes.Count())
+            return nullptr;
+        ++volume;
+        member = 0;
+        const std::vector<MemberRecord>& after = volumes[volume].layout.members;
+        if (after.empty() || !after[0].splitBefore)
+            return nullptr;
+    }
+}
+
+void Archive::Catalogue() {
+    for (; catalogued < volumes.Count(); ++catalogued) {
+        const VolumeLayout& layout = volumes[catalogued].layout;
+        for (size_t i = 0; i < layout.members.size(); ++i) {
+            // libarchive's RAR 4 reader takes a continuation that opens the first volume read for a
+            // member of its own; its RAR 5 reader passes over it.
+            bool orphan = catalogued == 0 && i == 0 && layout.format == Format::Rar4;
+            if (!layout.members[i].splitBefore || orphan)
+                starts.push_back({catalogued, i});
+        }
+    }
+}
+
+bool Archive::StartReader() {
+    Catalogue();
+    if (!readerStarted) {
+        readerStarted = true;
+        reader = std::make_unique<Reader>(volumes, 0, volumes[0].layout.archiveStart, std::string());
+    } else if (next < starts.size()) {
+        const Start& s = starts[next];
+        reader = std::make_unique<Reader>(volumes, s.volume, Record(next).headerOffset,
+                                          volumes[s.volume].layout.opening);
+    } else {
+        return false;
+    }
+    readerFirst = next;
+    return true;
+}
+
+int Archive::End(int result) {
+    ended = result;
+    inMember = false;
+    entry = nullptr;
+    reader.reset();
+    return result;
+}
+
+// After libarchive failed: reading goes on after the current member with a new reader, unless the
+// volumes themselves failed.
+int Archive::ReaderFailed() {
+    int failure = reader->Failure();
+    reader.reset();
+    entry = nullptr;
+    if (failure != RarOk)
+        return End(failure);
+    return RarBadData;
+}
+
+int Archive::ReadHeader(MemberHeader& header) {
+    if (inMember) {
+        int skipped = Process(RarSkip, nullptr, nullptr);
+        if (ended)
+            return skipped;
+    }
+    if (ended)
+        return ended;
+    if (volumes[0].layout.headersEncrypted)
+        return End(password ? RarBadPassword : RarPasswordMissing);
+
+    for (;;) {
+        if (!reader && !StartReader()) {
+            if (!volumes.HasNext(volumes.Count() - 1))
+                return End(RarEndOfArchive);
+            int found = volumes.FindNext();
+            if (found != RarOk)
+                return End(found);
+            continue;
+        }
+        archive_entry* e = nullptr;
+        int result = reader->Next(e);
+        Catalogue();
+        if (reader->Failure() != RarOk)
+            return End(reader->Failure());
+        if (result == ARCHIVE_OK || result == ARCHIVE_WARN) {
+            if (next >= starts.size())
+                return End(RarBadArchive); // libarchive sees a member the headers do not have
+            const MemberRecord& record = Record(next);
+            bool regular = archive_entry_filetype(e) == AE_IFREG && !archive_entry_hardlink(e) &&
+                           !record.directory && !record.encrypted;
+            if (regular && archive_entry_size_is_set(e) &&
+                static_cast<uint64_t>(archive_entry_size(e)) != record.unpSize)
+                return End(RarBadArchive); // out of step: nothing after this can be trusted
+            entry = e;
+            current = next++;
+            inMember = true;
+            header.volumePath = volumes[starts[current].volume].path;
+            header.name = EntryName();
+            header.record = record;
+            if (record.dosTime)
+                header.dosTime = *record.dosTime;
+            else if (archive_entry_mtime_is_set(e))
+                header.dosTime =
+                    fs.DosTime({archive_entry_mtime(e), static_cast<uint32_t>(archive_entry_mtime_nsec(e))});
+            else
+                header.dosTime = 0;
+            return RarOk;
+        }
+
+        bool progressed = next > readerFirst;
+        reader.reset();
+        if (result == ARCHIVE_EOF && progressed)
+            continue; // on in the next volume, or after what libarchive missed, or the end
+        // The header at `next` could not be read; the member after it may be.
+        if (next < starts.size()) {
+            ++next;
+            return RarBadData;
+        }
+        if (result == ARCHIVE_EOF)
+            continue;
+        return End(RarBadData);
+    }
+}
+
+int Archive::Process(int operation, const std::string* destPath, const std::string* destName) {
+    if (!inMember)
+        return ended ? ended : RarUnknown;
+    if (operation != RarSkip && operation != RarTest && operation != RarExtract)
+        return RarUnknown;
+    inMember = false;
+    const MemberRecord& record = Record(current);
+
+    if (record.encrypted && !record.directory) {
+        int skipped = Skip();
+        if (skipped != RarOk || operation == RarSkip)
+            return skipped;
+        return password ? RarBadPassword : RarPasswordMissing;
+    }
+    if (operation == RarSkip)
+        return Skip();
+    if (operation == RarTest) {
+        if (record.directory || archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry))
+            return Skip();
+        return Pump(nullptr);
+    }
+    return Extract(destPath, destName);
+}
+
+// libarchive may take volumes that ran out for the end of its data: the stream knows better.
+int Archive::Skip() {
+    if (archive_read_data_skip(reader->Handle()) != ARCHIVE_OK || reader->Failure() != RarOk)
+        return ReaderFailed();
+    return RarOk;
+}
+
+// Feeds the member's data to `sink` and the data callback, in order and once each. The member is
+// read to its end even when the sink fails, so that reading can go on after it.
+int Archive::Pump(const std::function<bool(const void*, size_t)>& sink) {
+    // libarchive 3.6.2 never checks the CRC of a stored RAR 5 member; it does for every other kind.
+    const MemberRecord& record = Record(current);
+    const bool checkCrc = volumes[0].layout.format == Format::Rar5 && record.method == 0x30;
+    uint32_t crc = 0;
+    bool sinking = true;
+    uint64_t done = 0;
+    auto deliver = [&](const void* block, size_t size) {
+        if (size == 0) // libarchive's decoders report progress without data
+            return;
+        if (sink && sinking)
+            sinking = sink(block, size);
+        if (sinking && data)
+            data(static_cast<const uint8_t*>(block), size);
+        if (checkCrc)
+            crc = Crc32(block, size, crc);
+        done += size;
+    };
+    for (;;) {
+        const void* block;
+        size_t size;
+        la_int64_t offset;
+        int result = archive_read_data_block(reader->Handle(), &block, &size, &offset);
+        if (reader->Failure() != RarOk ||
+            (result != ARCHIVE_OK && result != ARCHIVE_WARN && result != ARCHIVE_EOF))
+            return ReaderFailed();
+        if (result == ARCHIVE_EOF)
+            break;
+        if (offset < 0 || static_cast<uint64_t>(offset) < done) {
+            reader.reset();
+            return RarBadData;
+        }
+        static const char kZeros[4096] = {};
+        while (done < static_cast<uint64_t>(offset))
+            deliver(kZeros, static_cast<size_t>(std::min<uint64_t>(sizeof kZeros, offset - done)));
+        deliver(block, size);
+    }
+    if (archive_entry_size_is_set(entry) && done != static_cast<uint64_t>(archive_entry_size(entry)))
+        return RarBadData;
+    if (checkCrc) {
+        const MemberRecord* last = LastPart(current);
+        if (last && last->hasCrc && last->crc != crc)
+            return RarBadData;
+    }
+    return sinking ? RarOk : RarWriteError;
+}
+
+// libarchive keeps RAR 5 names as the UTF-8 they are, adding a file version where there is one; its
+// wide form of them goes through the system code page on Windows and loses what that lacks.
+std::wstring Archive::EntryName() const {
+    if (volumes[0].layout.format == Format::Rar5) {
+        if (const char* utf8 = archive_entry_pathname_utf8(entry))
+            return WideOfUtf8(utf8);
+    }
+    if (const std::optional<std::string>& utf8 = Record(current).utf8Name)
+        return WideOfUtf8(*utf8);
+    if (const wchar_t* wide = archive_entry_pathname_w(entry))
+        return wide;
+    const char* narrow = archive_entry_pathname(entry);
+    return narrow ? fs.Widen(narrow) : std::wstring();
+}
+
+// Every directory on the way is attempted: failures on the way (a drive, a share) do not matter
+// as long as the directory exists in the end.
+bool Archive::MakeDirectories(const std::wstring& directory) {
+    if (directory.empty() || fs.IsDirectory(directory))
+        return true;
+    for (size_t at = 1; at < directory.size(); ++at) {
+        if (IsSlash(directory[at]) && !IsSlash(directory[at - 1]))
+            fs.MakeDirectory(directory.substr(0, at));
+    }
+    return fs.MakeDirectory(directory);
+}
+
+int Archive::Extract(const std::string* destPath, const std::string* destName) {
+    const MemberRecord& record = Record(current);
+    std::wstring base = destPath && !destPath->empty() ? fs.Widen(*destPath) : std::wstring();
+    std::wstring target;
+    if (destName && !destName->empty()) {
+        target = fs.Widen(*destName);
+    } else {
+        std::wstring relative = SafeRelativePath(EntryName());
+        if (!relative.empty())
+            target = Join(base, relative);
+    }
+    int type = archive_entry_filetype(entry);
+    bool link = type == AE_IFLNK || archive_entry_hardlink(entry);
+    if (target.empty() || target.size() > kLongestPath || link) {
+        // Links are not made, whatever they point at: an installer has no use for them, and where
+        // they lead is the archive's choice.
+        int skipped = Skip();
+        return skipped != RarOk ? skipped : RarCannotCreate;
+    }
+    if (record.directory || type == AE_IFDIR) {
+        int skipped = Skip();
+        if (skipped != RarOk)
+            return skipped;
+        if (!MakeDirectories(target))
+            return RarCannotCreate;
+        fs.SetAttributes(target, record.attributes & kDirectoryAttributesKept);
+        return RarOk;
+    }
+    int result = ExtractFile(target);
+    if (result == RarOk)
+        fs.SetAttributes(target, record.attributes & kFileAttributesKept);
+    return result;
+}
+
+// Writes beside the target under a name of its own and renames only what was written whole, so that
+// a failure leaves neither a partial file nor a damaged earlier one. The member is read to its end
+// whatever happens, or skipped when the file cannot be made.
+int Archive::ExtractFile(const std::wstring& target) {
+    std::unique_ptr<OutputFile> out;
+    std::wstring temporary;
+    if (MakeDirectories(ParentOf(target)) && !fs.IsDirectory(target)) {
+        for (int attempt = 0; attempt < 100 && !out; ++attempt) {
+            temporary = target + L".~unrar" + std::to_wstring(attempt);
+            out = fs.CreateNew(temporary);
+        }
+    }
+    if (!out) {
+        int skipped = Skip();
+        return skipped != RarOk ? skipped : RarCannotCreate;
+    }
+    int result = Pump([&](const void* block, size_t size) { return out->Write(block, size); });
+    if (result == RarOk && archive_entry_mtime_is_set(entry))
+        out->SetModified(
+            {archive_entry_mtime(entry), static_cast<uint32_t>(archive_entry_mtime_nsec(entry))});
+    bool closed = out->Close();
+    out.reset();
+    if (result == RarOk && !closed)
+        result = RarWriteError;
+    if (result == RarOk && !fs.Rename(temporary, target))
+        result = RarCannotCreate;
+    if (result != RarOk)
+        fs.Remove(temporary);
+    return result;
+}
+
+} // namespace unrar

@@ -1,0 +1,67 @@
+#include "SafePath.h"
+
+#include <cwctype>
+
+namespace unrar {
+
+namespace {
+
+bool IsSlash(wchar_t c) {
+    return c == L'/' || c == L'\\';
+}
+
+bool IsReserved(wchar_t c) {
+    return c < 0x20 || c == L'<' || c == L'>' || c == L':' || c == L'"' || c == L'|' || c == L'?' ||
+           c == L'*';
+}
+
+// CON, NUL, COM1 … open devices on Windows whatever their extension.
+bool IsDeviceName(const std::wstring& component) {
+    std::wstring stem;
+    for (wchar_t c : component) {
+        if (c == L'.' || c == L' ')
+            break;
+        stem += static_cast<wchar_t>(std::towupper(c));
+    }
+    static const wchar_t* const kDevices[] = {L"CON",    L"PRN",     L"AUX",   L"NUL",
+                                              L"CONIN$", L"CONOUT$", L"CLOCK$"};
+    for (const wchar_t* device : kDevices) {
+        if (stem == device)
+            return true;
+    }
+    return stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
+           stem[3] >= L'0' && stem[3] <= L'9';
+}
+
+} // namespace
+
+std::wstring SafeRelativePath(const std::wstring& memberPath) {
+    std::wstring path = memberPath;
+    if (path.size() >= 2 && path[1] == L':' && std::iswalpha(path[0]))
+        path.erase(0, 2);
+
+    std::wstring result;
+    for (size_t at = 0; at <= path.size();) {
+        size_t end = at;
+        while (end < path.size() && !IsSlash(path[end]))
+            ++end;
+        std::wstring component = path.substr(at, end - at);
+        at = end + 1;
+        if (component.empty() || component == L".")
+            continue;
+        for (wchar_t c : component) {
+            if (IsReserved(c))
+                return {};
+        }
+        while (!component.empty() && (component.back() == L'.' || component.back() == L' '))
+            component.pop_back();
+        if (component.empty() || IsDeviceName(component)) // ".." among them
+            return {};
+        if (!result.empty())
+            result += L'/';
+        result += component;
+    }
+    return result;
+}
+
+} // namespace unrar

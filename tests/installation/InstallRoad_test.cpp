@@ -1,0 +1,345 @@
+#include "../shell/Installer.h"
+
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+
+namespace {
+
+using namespace installer;
+namespace fs = std::filesystem;
+
+// The fixtures made at build time, as this process sees them.
+fs::path Fixtures() {
+    const char* unix = std::getenv("KORVADEL_FIXTURES");
+    return fs::path(driver::WindowsPathOf(unix ? unix : ""));
+}
+
+std::string ReadAll(const fs::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Every file below a folder with its bytes, by its path relative to the folder.
+std::map<std::string, std::string> Tree(const fs::path& root) {
+    std::map<std::string, std::string> files;
+    for (const auto& entry : fs::recursive_directory_iterator(root))
+        if (entry.is_regular_file())
+            files[fs::relative(entry.path(), root).generic_string()] = ReadAll(entry.path());
+    return files;
+}
+
+std::string Lower(std::string text) {
+    CharLowerA(text.data());
+    return text;
+}
+
+// The demo product's settings with some changed, each key written once.
+std::string Ini(const std::map<std::string, std::string>& changes = {}) {
+    std::map<std::string, std::string> settings = {
+        {"APPZ......", "Korvadel"},     {"SIZE......", "1"},
+        {"DIR.......", "Korvadel"},     {"FILERAR...", "korvadel.part1.rar"},
+        {"NFO.......", "korvadel.nfo"}, {"REG.......", "NONE"},
+        {"SCRTXT....", "Welcome"},      {"FILES.....", "3"},
+    };
+    for (const auto& [key, value] : changes)
+        settings[key] = value;
+    std::string ini = "[OPTIONS]\r\n";
+    for (const auto& [key, value] : settings)
+        ini += key + "=" + value + "\r\n";
+    return ini;
+}
+
+// An installer in a product folder with the demo archive, at the directory selection dialog.
+struct Road : Session {
+    explicit Road(const std::string& ini = Ini(), bool withSecondVolume = true) : Session(ini) {
+        for (const char* volume : {"korvadel.part1.rar", "korvadel.part2.rar", "korvadel.part3.rar"})
+            if (withSecondVolume || std::string(volume) != "korvadel.part2.rar")
+                fs::copy_file(Fixtures() / "demo" / volume, fs::path(folder.Path(volume)));
+        main = MainWindow();
+        driver::SendKeys(main, {VK_CONTROL, 'I'});
+        form2 = driver::WaitWindow(process->Pid(), "TForm2", nullptr, kWait);
+    }
+    std::string Target() const { return folder.Path("Korvadel"); }
+    // Presses a speed button by its letter with Alt, as a user with the keyboard does; posted, so that
+    // presses given one after the other are taken in that order.
+    void Press(HWND form, char letter) {
+        PostMessageA(form, WM_SYSCHAR, static_cast<WPARAM>(tolower(letter)), 1u << 29);
+    }
+    HWND OpenExtraction() {
+        Press(form2, 'I');
+        return driver::WaitWindow(process->Pid(), "TForm5", nullptr, kWait);
+    }
+    void MakeDir() {
+        Press(form2, 'M');
+        HWND form3 = driver::WaitWindow(process->Pid(), "TForm3", nullptr, kWait);
+        Press(form3, 'O');
+        ASSERT_TRUE(
+            driver::WaitUntil([&] { return IsWindowVisible(form2) && fs::is_directory(Target()); }, kWait));
+    }
+    std::string Field(HWND form, const std::string& control, const std::string& key) {
+        driver::Inspection inspection = driver::Inspect(form);
+        return driver::Field(inspection.Find(control), key);
+    }
+
+    HWND main = nullptr;
+    HWND form2 = nullptr;
+};
+
+TEST(InstallRoad, AFullInstallIntoANewDirectoryGivesTheArchivesFiles) {
+    Road road;
+    road.MakeDir();
+    EXPECT_EQ(Lower(road.Field(road.form2, "DirectoryListBox1", "directory")), Lower(road.Target()));
+    HWND form5 = road.OpenExtraction();
+    road.Press(form5, 'E');
+    auto done = driver::WaitMessageBox(road.process->Pid(), "Information", kWait);
+    EXPECT_EQ(done.text, "Install Completed!");
+    EXPECT_EQ(road.Field(form5, "ProgressBar2", "position"), "2");
+    EXPECT_EQ(road.Field(form5, "ProgressBar2", "max"), "2");
+    // The box stands over the extraction dialog, which closes when the box has; the directory dialog
+    // stays hidden.
+    EXPECT_FALSE(IsWindowVisible(road.form2));
+    driver::PressOk(done.hwnd);
+    EXPECT_TRUE(driver::WaitUntil([&] { return !IsWindowVisible(form5); }, kWait));
+    EXPECT_FALSE(IsWindowVisible(road.form2));
+    EXPECT_EQ(Tree(road.Target()), Tree(Fixtures() / "demo.expected"));
+    EXPECT_TRUE(driver::WaitUntil([&] { return IsWindowEnabled(road.main); }, kWait));
+}
+
+TEST(InstallRoad, CancelDuringARunFinishesTheMemberAndExtractsNoMore) {
+    Road road;
+    road.MakeDir();
+    HWND form5 = road.OpenExtraction();
+    // Both presses wait in the queue; Cancel is taken while the first member is shown.
+    road.Press(form5, 'E');
+    road.Press(form5, 'C');
+    ASSERT_TRUE(
+        driver::WaitUntil([&] { return driver::WindowText(road.form2) == "Install Aborted!"; }, kWait));
+    EXPECT_EQ(driver::CountMessageBoxes(road.process->Pid(), "Information"), 0);
+    auto files = Tree(road.Target());
+    EXPECT_LE(files.size(), 1u);
+    auto expected = Tree(Fixtures() / "demo.expected");
+    for (const auto& [name, bytes] : files)
+        EXPECT_EQ(bytes, expected[name]) << name;
+}
+
+TEST(InstallRoad, AMissingVolumeIsAskedForUntilItIsThere) {
+    Road road(Ini(), false);
+    road.MakeDir();
+    HWND form5 = road.OpenExtraction();
+    road.Press(form5, 'E');
+    auto ask = driver::WaitMessageBox(road.process->Pid(), "Information", kWait);
+    EXPECT_EQ(ask.text, "Insert the disk with " + road.folder.Path("korvadel.part2.rar"));
+    driver::PressOk(ask.hwnd);
+    auto again = driver::WaitMessageBox(road.process->Pid(), "Information", kWait);
+    EXPECT_EQ(again.text, ask.text);
+    fs::copy_file(Fixtures() / "demo" / "korvadel.part2.rar",
+                  fs::path(road.folder.Path("korvadel.part2.rar")));
+    driver::PressOk(again.hwnd);
+    auto done = driver::WaitMessageBox(road.process->Pid(), "Information", kWait);
+    EXPECT_EQ(done.text, "Install Completed!");
+    EXPECT_EQ(road.Field(form5, "ProgressBar2", "position"), "2");
+    driver::PressOk(done.hwnd);
+    EXPECT_EQ(Tree(road.Target()), Tree(Fixtures() / "demo.expected"));
+}
+
+TEST(InstallRoad, AnArchiveThatCannotBeLoadedSendsTheUserBack) {
+    Road road(Ini({{"FILERAR...", "missing.rar"}}));
+    HWND form5 = road.OpenExtraction();
+    road.Press(form5, 'E');
+    auto warning = driver::WaitMessageBox(road.process->Pid(), "Warning", kWait);
+    EXPECT_EQ(warning.text, "Can`t load file missing.rar");
+    driver::PressOk(warning.hwnd);
+    ASSERT_TRUE(
+        driver::WaitUntil([&] { return driver::WindowText(road.form2) == "Install Aborted!"; }, kWait));
+    EXPECT_TRUE(driver::WaitUntil([&] { return !IsWindowVisible(form5); }, kWait));
+    EXPECT_EQ(driver::CountMessageBoxes(road.process->Pid(), "Information"), 0);
+}
+
+TEST(InstallRoad, ACorruptMemberIsNamedAndNothingIsCompleted) {
+    Road road(Ini({{"FILERAR...", "corrupt.rar"}, {"FILES.....", "1"}}));
+    for (const auto& entry : fs::directory_iterator(Fixtures() / "rar5-corrupt"))
+        fs::copy_file(entry.path(), fs::path(road.folder.Path("corrupt.rar")));
+    road.MakeDir();
+    HWND form5 = road.OpenExtraction();
+    road.Press(form5, 'E');
+    auto warning = driver::WaitMessageBox(road.process->Pid(), "Warning", kWait);
+    EXPECT_NE(warning.text.find("could not be installed: its data is corrupt"), std::string::npos)
+        << warning.text;
+    EXPECT_NE(warning.text.find("Files that failed: 1."), std::string::npos) << warning.text;
+    driver::PressOk(warning.hwnd);
+    ASSERT_TRUE(
+        driver::WaitUntil([&] { return driver::WindowText(road.form2) == "Install Aborted!"; }, kWait));
+    // What came out before and after the bad member is whole.
+    auto expected = Tree(Fixtures() / "rar5-corrupt.expected");
+    for (const auto& [name, bytes] : expected)
+        EXPECT_EQ(Tree(road.Target())[name], bytes) << name;
+}
+
+TEST(InstallRoad, FreeSpaceIsJudgedAgainstTheNeededSize) {
+    // The figure the dialog shows, in megabytes, decides; other work on the machine may move the
+    // drive's real free space a little meanwhile.
+    for (const char* size : {"1", "999999999"}) {
+        Road road(Ini({{"SIZE......", size}}));
+        std::string drive = road.Field(road.form2, "DriveComboBox1", "drive");
+        ULARGE_INTEGER free{};
+        GetDiskFreeSpaceExA((drive + ":\\").c_str(), &free, nullptr, nullptr);
+        std::string shown = road.Field(road.form2, "Label3", "caption");
+        ASSERT_EQ(shown.substr(shown.size() - 3), " Mb");
+        long long figure = std::stoll(shown);
+        EXPECT_NEAR(static_cast<double>(figure), free.QuadPart / 1048576.0, 64);
+        bool enough = figure > std::stoll(size);
+        EXPECT_EQ(road.Field(road.form2, "Label3", "font.color"), enough ? "0x00000000" : "0x000000FF");
+        EXPECT_EQ(driver::WindowText(road.form2),
+                  enough ? "Select a Directory" : "Insufficient space on this disk!");
+        EXPECT_EQ(road.Field(road.form2, "Label4", "caption"), std::string(size) + " Mb");
+    }
+}
+
+TEST(InstallRoad, NumbersThatAreNotNumbersGiveTheConversionError) {
+    {
+        Session run(Ini({{"SIZE......", "abc"}}));
+        driver::SendKeys(run.MainWindow(), {VK_CONTROL, 'I'});
+        auto box = driver::WaitMessageBox(run.process->Pid(), "Korvadel Installer v1.0", kWait);
+        EXPECT_EQ(box.text, "'abc' is not a valid integer value");
+        EXPECT_TRUE(box.hasIcon);
+        driver::PressOk(box.hwnd);
+        HWND form2 = driver::WaitWindow(run.process->Pid(), "TForm2", nullptr, kWait);
+        EXPECT_EQ(driver::Field(driver::Inspect(form2).Find("Label4"), "caption"), "abc Mb");
+    }
+    {
+        Road road(Ini({{"FILES.....", "0"}}));
+        road.Press(road.form2, 'I');
+        auto box = driver::WaitMessageBox(road.process->Pid(), "Korvadel Installer v1.0", kWait);
+        EXPECT_TRUE(box.hasIcon);
+        driver::PressOk(box.hwnd);
+        HWND form5 = driver::WaitWindow(road.process->Pid(), "TForm5", nullptr, kWait);
+        EXPECT_TRUE(IsWindowVisible(form5));
+    }
+}
+
+TEST(InstallRoad, MakeDirRefusesAnExistingNameAndPutsTheProposalBack) {
+    Road road;
+    fs::create_directory(road.Target());
+    road.Press(road.form2, 'M');
+    HWND form3 = driver::WaitWindow(road.process->Pid(), "TForm3", nullptr, kWait);
+    EXPECT_EQ(driver::Field(driver::Inspect(form3).Find("Edit1"), "text"), "Korvadel");
+    road.Press(form3, 'O');
+    auto warning = driver::WaitMessageBox(road.process->Pid(), "Warning", kWait);
+    EXPECT_EQ(warning.text, "The Korvadel Directory already exists, please choose another name!");
+    driver::PressOk(warning.hwnd);
+    EXPECT_TRUE(IsWindowVisible(form3));
+    EXPECT_EQ(driver::Field(driver::Inspect(form3).Find("Edit1"), "text"), "Korvadel");
+    // Cancel changes nothing and brings the directory dialog back.
+    std::string before = road.Field(road.form2, "DirectoryListBox1", "directory");
+    road.Press(form3, 'C');
+    ASSERT_TRUE(driver::WaitUntil([&] { return IsWindowVisible(road.form2); }, kWait));
+    EXPECT_EQ(road.Field(road.form2, "DirectoryListBox1", "directory"), before);
+}
+
+TEST(InstallRoad, AnInvalidDirectoryNameGivesTheErrorBox) {
+    Road road(Ini({{"DIR.......", "no\\such\\parent"}}));
+    road.Press(road.form2, 'M');
+    HWND form3 = driver::WaitWindow(road.process->Pid(), "TForm3", nullptr, kWait);
+    road.Press(form3, 'O');
+    auto box = driver::WaitMessageBox(road.process->Pid(), "Korvadel Installer v1.0", kWait);
+    EXPECT_TRUE(box.hasIcon);
+    driver::PressOk(box.hwnd);
+    EXPECT_TRUE(IsWindowVisible(form3));
+}
+
+} // namespace
+
+namespace {
+
+using namespace installer;
+
+bool KeyExists(const char* path) {
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path, 0, KEY_READ, &key) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(key);
+    return true;
+}
+
+// A window of another process whose title names the folder: the shell showing it.
+bool FolderWindowShown(DWORD installer, const std::string& folderName) {
+    struct Search {
+        DWORD installer;
+        std::string name;
+        bool found = false;
+    } search{installer, folderName};
+    EnumWindows(
+        [](HWND window, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            DWORD pid = 0;
+            GetWindowThreadProcessId(window, &pid);
+            if (pid != s->installer && IsWindowVisible(window) &&
+                driver::WindowText(window).find(s->name) != std::string::npos)
+                s->found = true;
+            return !s->found;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+void Complete(Road& road) {
+    road.MakeDir();
+    HWND form5 = road.OpenExtraction();
+    road.Press(form5, 'E');
+    auto done = driver::WaitMessageBox(road.process->Pid(), "Information", kWait);
+    ASSERT_EQ(done.text, "Install Completed!");
+    driver::PressOk(done.hwnd);
+}
+
+TEST(InstallRoad, ACompletedInstallHandsTheRegistryFileAndTheFolderToTheShell) {
+    const char* key = "Software\\Korvadel Road Test";
+    RegDeleteKeyA(HKEY_CURRENT_USER, key);
+    Road road(Ini({{"REG.......", "korvadel.reg"}}));
+    road.folder.Write(
+        "korvadel.reg",
+        "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Korvadel Road Test]\r\n\"Installed\"=\"yes\"\r\n");
+    Complete(road);
+    EXPECT_TRUE(driver::WaitUntil([&] { return KeyExists(key); }, kWait));
+    EXPECT_TRUE(driver::WaitUntil([&] { return FolderWindowShown(road.process->Pid(), "Korvadel"); }, kWait));
+    RegDeleteKeyA(HKEY_CURRENT_USER, key);
+}
+
+TEST(InstallRoad, NoneOpensNothingButTheFolder) {
+    const char* key = "Software\\Korvadel Road Test None";
+    RegDeleteKeyA(HKEY_CURRENT_USER, key);
+    Road road(Ini({{"REG.......", "NONE"}}));
+    // Were the setting taken as a file name, this would be imported.
+    road.folder.Write("NONE.reg",
+                      "REGEDIT4\r\n\r\n[HKEY_CURRENT_USER\\Software\\Korvadel Road Test None]\r\n");
+    Complete(road);
+    EXPECT_TRUE(driver::WaitUntil([&] { return FolderWindowShown(road.process->Pid(), "Korvadel"); }, kWait));
+    EXPECT_FALSE(driver::WaitUntil([&] { return KeyExists(key); }, 2000));
+}
+
+} // namespace
+
+namespace {
+
+using namespace installer;
+
+TEST(InstallRoad, MembersThatCannotBeCreatedAreCountedAndTheRestIsWhole) {
+    Road road(Ini({{"FILERAR...", "hostile.rar"}, {"FILES.....", "1"}}));
+    fs::copy_file(Fixtures() / "rar5-hostile" / "hostile.rar", fs::path(road.folder.Path("hostile.rar")));
+    road.MakeDir();
+    HWND form5 = road.OpenExtraction();
+    road.Press(form5, 'E');
+    auto warning = driver::WaitMessageBox(road.process->Pid(), "Warning", kWait);
+    EXPECT_NE(warning.text.find("could not be installed: the file could not be created"), std::string::npos)
+        << warning.text;
+    EXPECT_NE(warning.text.find("Files that failed: 6."), std::string::npos) << warning.text;
+    driver::PressOk(warning.hwnd);
+    ASSERT_TRUE(
+        driver::WaitUntil([&] { return driver::WindowText(road.form2) == "Install Aborted!"; }, kWait));
+    EXPECT_EQ(Tree(road.Target()), Tree(Fixtures() / "rar5-hostile.expected"));
+    // Nothing landed beside the target.
+    EXPECT_FALSE(fs::exists(fs::path(road.folder.Root()) / "evil.txt"));
+    EXPECT_FALSE(fs::exists(fs::path(road.folder.Root()) / "win-evil.txt"));
+}
+
+} // namespace

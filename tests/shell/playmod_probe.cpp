@@ -1,0 +1,22 @@
+// Makes the main window without showing it and plays the modules named on the command line in order
+// through Playmod ("-" for an empty name), so that the music library's log shows what Playmod calls.
+#include "Application.h"
+#include "ComponentKinds.h"
+#include "InstallationKinds.h"
+#include "StandardKinds.h"
+#include "Unit1.h"
+#include "Unit2.h"
+#include "Unit4.h"
+
+#include <string>
+
+int main(int argc, char** argv) {
+    RegisterStandardKinds();
+    RegisterComponentsKinds();
+    RegisterInstallationKinds();
+    Application.SetTitle("Korvadel Installer v1.0");
+    Application.CreateForm(Form1);
+    for (int i = 1; i < argc; ++i)
+        Form1->Playmod(std::string(argv[i]) == "-" ? "" : argv[i]);
+    return 0;
+}

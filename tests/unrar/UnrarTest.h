@@ -1,0 +1,80 @@
+// What the unrar.dll tests share: the fixtures, runs of the interface as the program makes them, and
+// extracted trees to compare.
+#pragma once
+
+#include "unrar.h"
+
+#include <windows.h>
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace unrartest {
+
+namespace fs = std::filesystem;
+
+// $KORVADEL_FIXTURES, else the fixtures beside the build's bin folder.
+fs::path Fixtures();
+// A generated set's volumes, first to last, in either naming scheme.
+std::vector<fs::path> VolumesOf(const fs::path& folder);
+
+// The system code page's rendering of a path or text, as the interface takes and gives them.
+std::string Ansi(const std::wstring& text);
+std::string Ansi(const fs::path& path);
+std::wstring FromUtf8(const std::string& text);
+std::string Utf8(const std::wstring& text);
+std::string ReadFile(const fs::path& path);
+std::vector<std::string> ReadLines(const fs::path& path);
+
+// A folder of its own under the temporary folder, removed with its contents.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    const fs::path& Path() const { return path; }
+
+private:
+    fs::path path;
+};
+
+// A folder's contents by relative UTF-8 path ('/' between names): a file's bytes, or "<dir>".
+using Tree = std::map<std::string, std::string>;
+Tree ReadTree(const fs::path& root);
+// Empty when equal; otherwise what differs, by name and size.
+std::string Difference(const Tree& got, const Tree& want);
+
+struct Member {
+    std::string arcName;
+    std::string fileName;
+    RARHeaderData header;
+    int result;
+};
+
+struct ArchiveRun {
+    int openResult = RarOk;
+    std::string comment;
+    unsigned commentState = 0;
+    std::vector<Member> members;
+    int end = RarOk; // the result that ended the run
+};
+
+struct RunOptions {
+    int operation = RarExtract;
+    const char* password = nullptr;
+    unsigned commentRoom = 4096;
+    // Called on every volume callback; the default gives up on a missing volume.
+    std::function<int(char* arcName, int mode)> onVolume;
+    std::function<void(const unsigned char* data, int size)> onData;
+};
+
+// Opens `archive`, reads every header and processes each member into `destination` (none for an
+// empty path), as the program does, until a header cannot be read.
+ArchiveRun RunArchive(const fs::path& archive, const fs::path& destination, const RunOptions& options = {});
+
+} // namespace unrartest
