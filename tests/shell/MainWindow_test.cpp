@@ -72,7 +72,7 @@ TEST(MainWindow, ControlsComeFromTheDefinitionWithTheStatusLineFromTheSettings) 
         names.push_back(driver::Field(component, "name"));
     EXPECT_EQ(names, (std::vector<std::string>{"Image1", "Image2", "Image4", "Image3", "Label4",
                                                "ScrollText1", "Label1", "Label2", "Label3", "PopupMenu1",
-                                               "Install1", "rlxnfo1", "Quit1"}));
+                                               "Install1", "rlxnfo1", "Quit1", "MSOfficeCaption1"}));
     const auto& status = inspection.Find("Label4");
     EXPECT_EQ(driver::Field(status, "caption"), "Korvadel: The Lost Halls");
     EXPECT_EQ(driver::Field(status, "bounds"), "60,261,404,18");
