@@ -163,8 +163,9 @@ jpeg=$(source_dir libjpeg-turbo)
 xmp=$(source_dir libxmp)
 archive=$(source_dir libarchive)
 key=jpeg-${jpeg##*/libjpeg-turbo-}_xmp-${xmp##*/libxmp-}_archive-${archive##*/libarchive-}
-# The stamp holds this script's digest, so changed build options give a new build.
-recipe=$(sha256sum <"${BASH_SOURCE[0]}")
+# The stamp holds the digest of the build steps (from step() to verify()), so changed build options
+# give a new build while a longer package list does not.
+recipe=$(sed -n '/^step() {$/,/^jpeg=/p' "${BASH_SOURCE[0]}" | sha256sum)
 for t in "${triplets[@]}"; do
     [[ $mode == --prefix && $2 != "$t" ]] && continue
     prefix=$cache/deps/$t/$key
