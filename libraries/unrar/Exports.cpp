@@ -2,7 +2,7 @@
 // every record the caller passes is checked before use.
 #include "unrar.h"
 
-#include "Win32FileSystem.h"
+#include "core/PlatformFileSystem.h"
 #include "core/Archive.h"
 
 #include <algorithm>
@@ -16,7 +16,7 @@ namespace {
 constexpr size_t kVolumeNameRoom = 2048;
 
 struct Handle {
-    unrar::Win32FileSystem fs;
+    unrar::PlatformFileSystem fs;
     std::unique_ptr<unrar::Archive> archive;
     RarChangeVolumeProc volumeProc = nullptr;
     RarProcessDataProc dataProc = nullptr;

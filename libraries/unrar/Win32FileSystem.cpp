@@ -1,4 +1,5 @@
-#include "Win32FileSystem.h"
+// The core's file system over Win32: wide-character calls throughout, long paths through "\\?\".
+#include "core/PlatformFileSystem.h"
 
 #include <windows.h>
 
@@ -107,11 +108,11 @@ std::unique_ptr<InputFile> OpenForReading(const std::wstring& path) {
 
 } // namespace
 
-std::unique_ptr<InputFile> Win32FileSystem::OpenRead(const std::string& path) {
+std::unique_ptr<InputFile> PlatformFileSystem::OpenRead(const std::string& path) {
     return OpenForReading(Widen(path));
 }
 
-std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::wstring& path) {
+std::unique_ptr<OutputFile> PlatformFileSystem::CreateNew(const std::wstring& path) {
     HANDLE handle = CreateFileW(NativePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
     if (handle == INVALID_HANDLE_VALUE)
@@ -119,16 +120,16 @@ std::unique_ptr<OutputFile> Win32FileSystem::CreateNew(const std::wstring& path)
     return std::make_unique<Win32Output>(handle);
 }
 
-bool Win32FileSystem::MakeDirectory(const std::wstring& path) {
+bool PlatformFileSystem::MakeDirectory(const std::wstring& path) {
     return CreateDirectoryW(NativePath(path).c_str(), nullptr) || IsDirectory(path);
 }
 
-bool Win32FileSystem::IsDirectory(const std::wstring& path) {
+bool PlatformFileSystem::IsDirectory(const std::wstring& path) {
     DWORD attributes = GetFileAttributesW(NativePath(path).c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
-bool Win32FileSystem::Rename(const std::wstring& from, const std::wstring& to) {
+bool PlatformFileSystem::Rename(const std::wstring& from, const std::wstring& to) {
     std::wstring source = NativePath(from), target = NativePath(to);
     if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
@@ -144,16 +145,16 @@ bool Win32FileSystem::Rename(const std::wstring& from, const std::wstring& to) {
     return false;
 }
 
-bool Win32FileSystem::Remove(const std::wstring& path) {
+bool PlatformFileSystem::Remove(const std::wstring& path) {
     return DeleteFileW(NativePath(path).c_str());
 }
 
-void Win32FileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
+void PlatformFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
     if (attributes != 0)
         SetFileAttributesW(NativePath(path).c_str(), attributes);
 }
 
-std::wstring Win32FileSystem::Widen(const std::string& narrow) {
+std::wstring PlatformFileSystem::Widen(const std::string& narrow) {
     if (narrow.empty())
         return {};
     int size = MultiByteToWideChar(CP_ACP, 0, narrow.data(), static_cast<int>(narrow.size()), nullptr, 0);
@@ -162,7 +163,7 @@ std::wstring Win32FileSystem::Widen(const std::string& narrow) {
     return wide;
 }
 
-std::string Win32FileSystem::Narrow(const std::wstring& wide) {
+std::string PlatformFileSystem::Narrow(const std::wstring& wide) {
     if (wide.empty())
         return {};
     int size = WideCharToMultiByte(CP_ACP, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
@@ -173,7 +174,7 @@ std::string Win32FileSystem::Narrow(const std::wstring& wide) {
     return narrow;
 }
 
-uint32_t Win32FileSystem::DosTime(const FileTime& time) {
+uint32_t PlatformFileSystem::DosTime(const FileTime& time) {
     FILETIME utc = FileTimeOf(time), local;
     WORD date = 0, clock = 0;
     if (!FileTimeToLocalFileTime(&utc, &local) || !FileTimeToDosDateTime(&local, &date, &clock))

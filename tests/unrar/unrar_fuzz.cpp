@@ -3,7 +3,7 @@
 // Besides what AddressSanitizer finds, it stops on anything written outside the destination, on a
 // link made, and on a partial file left behind.
 #include "core/Archive.h"
-#include "core/PosixFileSystem.h"
+#include "core/PlatformFileSystem.h"
 #include "core/SafePath.h"
 #include "unrar.h"
 
@@ -125,7 +125,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         at = mark + kVolumeMark.size();
     }
 
-    unrar::PosixFileSystem fs;
+    unrar::PlatformFileSystem fs;
     int result = RarOk;
     std::unique_ptr<unrar::Archive> archive = unrar::Archive::Open(fs, input + "/" + volumes[0], result);
     if (archive) {

@@ -1,4 +1,5 @@
-#include "PosixFileSystem.h"
+// The core's file system over POSIX, for native builds: names are UTF-8 on disk.
+#include "PlatformFileSystem.h"
 
 #include "Text.h"
 
@@ -88,36 +89,36 @@ std::unique_ptr<InputFile> OpenForReading(const std::string& path) {
 
 } // namespace
 
-std::unique_ptr<InputFile> PosixFileSystem::OpenRead(const std::string& path) {
+std::unique_ptr<InputFile> PlatformFileSystem::OpenRead(const std::string& path) {
     return OpenForReading(path);
 }
 
-std::unique_ptr<OutputFile> PosixFileSystem::CreateNew(const std::wstring& path) {
+std::unique_ptr<OutputFile> PlatformFileSystem::CreateNew(const std::wstring& path) {
     int fd = open(Narrow(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)
         return nullptr;
     return std::make_unique<PosixOutput>(fd);
 }
 
-bool PosixFileSystem::MakeDirectory(const std::wstring& path) {
+bool PlatformFileSystem::MakeDirectory(const std::wstring& path) {
     return mkdir(Narrow(path).c_str(), 0755) == 0 || IsDirectory(path);
 }
 
-bool PosixFileSystem::IsDirectory(const std::wstring& path) {
+bool PlatformFileSystem::IsDirectory(const std::wstring& path) {
     struct stat st;
     return stat(Narrow(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
-bool PosixFileSystem::Rename(const std::wstring& from, const std::wstring& to) {
+bool PlatformFileSystem::Rename(const std::wstring& from, const std::wstring& to) {
     return rename(Narrow(from).c_str(), Narrow(to).c_str()) == 0;
 }
 
-bool PosixFileSystem::Remove(const std::wstring& path) {
+bool PlatformFileSystem::Remove(const std::wstring& path) {
     return unlink(Narrow(path).c_str()) == 0;
 }
 
 // Only read-only has a POSIX meaning.
-void PosixFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
+void PlatformFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
     if (!(attributes & 0x01))
         return;
     std::string native = Narrow(path);
@@ -126,15 +127,15 @@ void PosixFileSystem::SetAttributes(const std::wstring& path, uint32_t attribute
         chmod(native.c_str(), st.st_mode & ~mode_t(0222));
 }
 
-std::wstring PosixFileSystem::Widen(const std::string& narrow) {
+std::wstring PlatformFileSystem::Widen(const std::string& narrow) {
     return WideOfUtf8(narrow);
 }
 
-std::string PosixFileSystem::Narrow(const std::wstring& wide) {
+std::string PlatformFileSystem::Narrow(const std::wstring& wide) {
     return Utf8OfWide(wide);
 }
 
-uint32_t PosixFileSystem::DosTime(const FileTime& time) {
+uint32_t PlatformFileSystem::DosTime(const FileTime& time) {
     time_t seconds = static_cast<time_t>(time.seconds);
     struct tm local;
     if (!localtime_r(&seconds, &local) || local.tm_year < 80 || local.tm_year > 207)

@@ -1,11 +1,12 @@
-// The core's file system over POSIX, for native builds: names are UTF-8 on disk.
+// The file system of the system the core runs on: Win32FileSystem.cpp in the DLL, the POSIX one in
+// native builds (fuzzing). Exactly one is linked.
 #pragma once
 
 #include "FileSystem.h"
 
 namespace unrar {
 
-class PosixFileSystem : public FileSystem {
+class PlatformFileSystem : public FileSystem {
 public:
     std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
     std::unique_ptr<OutputFile> CreateNew(const std::wstring& path) override;
