@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <climits>
 #include <shellapi.h>
+#include <utility>
 
 TForm5* Form5 = nullptr;
 bool InstallAborted = false;
@@ -34,6 +35,8 @@ std::string Cause(int code) {
         return "it needs a password";
     case RarCannotOpen:
         return "a volume of the archive is missing";
+    case RarUnknownFormat:
+        return "the archive was made by a RAR version the installer cannot unpack";
     default:
         return "the archive library reported error " + std::to_string(code);
     }
@@ -60,6 +63,7 @@ TForm5::TForm5() : TForm("TForm5") {
             {"RAR1VolumeChange", Method(this, &TForm5::RAR1VolumeChange)},
             {"RAR1Extracting", Method(this, &TForm5::RAR1Extracting)},
             {"RAR1ProcessData", Method(this, &TForm5::RAR1ProcessData)},
+            {"RAR1Extract", Method(this, &TForm5::RAR1Extract)},
             {"RAR1Error", Method(this, &TForm5::RAR1Error)},
         },
         {
@@ -92,8 +96,7 @@ void TForm5::SpeedButton1Click(TObject*) {
     SpeedButton2->SetEnabled(true);
     RAR1->TargetDir = Form2->DirectoryListBox1->Directory();
     SetCaption("Extracting");
-    failures_ = {};
-    memberStarted_ = false;
+    outcome_ = {};
     running_ = true;
     struct Running {
         bool& flag;
@@ -104,15 +107,9 @@ void TForm5::SpeedButton1Click(TObject*) {
         Close();
         return;
     }
-    if (failures_.archiveUnreadable || failures_.count > 0) {
+    if (outcome_.Failed()) {
         // Nothing of an incomplete install goes to the shell: the user is told and sent back.
-        if (failures_.archiveUnreadable)
-            MessageDlg("Can`t load file " + Settings::FILERAR, mtWarning, mbOK);
-        else
-            MessageDlg("The file " + failures_.firstMember +
-                           " could not be installed: " + Cause(failures_.firstCode) +
-                           ". Files that failed: " + std::to_string(failures_.count) + ".",
-                       mtWarning, mbOK);
+        MessageDlg(Report(), mtWarning, mbOK);
         SpeedButton1->SetEnabled(true);
         SpeedButton2->SetEnabled(false);
         Close();
@@ -149,7 +146,6 @@ void TForm5::RAR1Extracting(TObject*, const RARHeaderData& eFile) {
     if (RAR1->Stop)
         return;
     member_ = FieldText(eFile.FileName);
-    memberStarted_ = true;
     Label1->SetCaption("File Name: " + member_);
     memberSize_ = eFile.UnpSize;
     memberDone_ = 0;
@@ -172,13 +168,46 @@ int TForm5::RAR1ProcessData(TObject*, unsigned char*, int BlockSize, int) {
     return 1;
 }
 
-void TForm5::RAR1Error(TObject*, int Error) {
-    if (!memberStarted_) {
-        failures_.archiveUnreadable = true;
+void TForm5::RAR1Extract(TObject*, const RARHeaderData& eFile, bool Result) {
+    outcome_.started = true;
+    if (Result) {
+        // The user counts files, not the directories that hold them.
+        if ((eFile.Flags & RarDirectory) != RarDirectory) {
+            ++outcome_.installed;
+            outcome_.lastInstalled = FieldText(eFile.FileName);
+        }
         return;
     }
-    if (failures_.count++ == 0) {
-        failures_.firstMember = member_;
-        failures_.firstCode = Error;
+    if (outcome_.failed++ == 0)
+        outcome_.firstFailed = FieldText(eFile.FileName);
+    outcome_.memberFailing = true;
+}
+
+// The component reports a member's failure right after the member; any other error is the archive's
+// own: it could not be opened, or a header after the last member could not be read.
+void TForm5::RAR1Error(TObject*, int Error) {
+    if (std::exchange(outcome_.memberFailing, false)) {
+        if (outcome_.failed == 1)
+            outcome_.firstFailedCode = Error;
+        return;
     }
+    outcome_.archiveCode = Error;
+}
+
+std::string TForm5::Report() const {
+    const Outcome& o = outcome_;
+    if (!o.started && o.archiveCode != RarBadData && o.archiveCode != RarUnknownFormat)
+        return "Can`t load file " + Settings::FILERAR;
+    std::string text;
+    if (o.failed > 0)
+        text = "The file " + o.firstFailed + " could not be installed: " + Cause(o.firstFailedCode) +
+               ". Files that failed: " + std::to_string(o.failed) + ".";
+    if (o.archiveCode != 0) {
+        std::string where = o.installed > 0 ? " after the file " + o.lastInstalled : "";
+        std::string what = o.archiveCode == RarBadData ? "The archive is damaged" + where
+                                                       : "The archive could not be read" + where + ": " +
+                                                             Cause(o.archiveCode);
+        text += (text.empty() ? "" : " ") + what + ". Files installed: " + std::to_string(o.installed) + ".";
+    }
+    return text;
 }

@@ -28,21 +28,28 @@ public:
     int RAR1VolumeChange(TObject* Sender, char* ArcName, int Mode);
     void RAR1Extracting(TObject* Sender, const RARHeaderData& eFile);
     int RAR1ProcessData(TObject* Sender, unsigned char* Addr, int BlockSize, int Position);
+    void RAR1Extract(TObject* Sender, const RARHeaderData& eFile, bool Result);
     void RAR1Error(TObject* Sender, int Error);
 
 private:
-    // Why a run went wrong, for the one warning it gives.
-    struct Failures {
-        bool archiveUnreadable = false;
-        std::string firstMember;
-        int firstCode = 0;
-        int count = 0;
+    // What a run did, for the one warning it gives when it went wrong.
+    struct Outcome {
+        bool started = false; // a member was processed
+        int installed = 0;    // files, not directories
+        std::string lastInstalled;
+        int failed = 0; // members that could not be installed
+        std::string firstFailed;
+        int firstFailedCode = 0;
+        bool memberFailing = false; // the next error is the member's that just failed
+        int archiveCode = 0;        // an error of the archive itself, not of one member
+        bool Failed() const { return failed > 0 || archiveCode != 0; }
     };
 
+    std::string Report() const;
+
     bool running_ = false;
-    Failures failures_;
+    Outcome outcome_;
     std::string member_;
-    bool memberStarted_ = false;
     // The member's size as the 32-bit field gives it, and how far to shift byte counts so that the
     // bar's range fits a signed 32-bit value.
     std::uint32_t memberSize_ = 0;

@@ -7,7 +7,10 @@
 
 #include <algorithm>
 #include <climits>
+#include <cstdint>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <new>
 
 namespace {
@@ -20,10 +23,38 @@ struct Handle {
     std::unique_ptr<unrar::Archive> archive;
     RarChangeVolumeProc volumeProc = nullptr;
     RarProcessDataProc dataProc = nullptr;
+    bool busy = false; // inside RARReadHeader or RARProcessFile, so maybe inside a callback
 };
 
-Handle* HandleOf(RarHandle handle) {
-    return static_cast<Handle*>(handle);
+// Handles are numbers the library gives out, never a pointer and never given twice, so that a
+// closed handle, or one passed again from inside its own callback, is recognised and not followed.
+std::mutex registryLock;
+std::map<uintptr_t, std::unique_ptr<Handle>> registry;
+uintptr_t lastHandle = 0;
+
+Handle* Find(RarHandle handle) {
+    std::lock_guard<std::mutex> lock(registryLock);
+    auto it = registry.find(reinterpret_cast<uintptr_t>(handle));
+    return it == registry.end() ? nullptr : it->second.get();
+}
+
+RarHandle Register(std::unique_ptr<Handle> handle) {
+    std::lock_guard<std::mutex> lock(registryLock);
+    registry.emplace(++lastHandle, std::move(handle));
+    return reinterpret_cast<RarHandle>(lastHandle);
+}
+
+// A call that may run callbacks: refused on a handle that is closed or already in such a call.
+template <typename Call> int WithHandle(RarHandle handle, Call call) {
+    Handle* h = Find(handle);
+    if (!h || h->busy)
+        return RarUnknown;
+    h->busy = true;
+    struct Done {
+        Handle* h;
+        ~Done() { h->busy = false; }
+    } done{h};
+    return call(*h);
 }
 
 // Cut to fit, always terminated.
@@ -73,7 +104,7 @@ void FillComment(Handle& h, RAROpenRecord& record) {
 UNRAR_API RarHandle UNRAR_CALL RAROpenArchive(RAROpenRecord* ArchiveData) {
     if (!ArchiveData)
         return nullptr;
-    Handle* opened = nullptr;
+    RarHandle opened = nullptr;
     ArchiveData->OpenResult = static_cast<unsigned>(Guarded([&] {
         ArchiveData->CmtSize = 0;
         ArchiveData->CmtState = 0;
@@ -87,7 +118,7 @@ UNRAR_API RarHandle UNRAR_CALL RAROpenArchive(RAROpenRecord* ArchiveData) {
         if (!handle->archive)
             return result;
         FillComment(*handle, *ArchiveData);
-        opened = handle.release();
+        opened = Register(std::move(handle));
         return static_cast<int>(RarOk);
     }));
     return opened;
@@ -96,55 +127,67 @@ UNRAR_API RarHandle UNRAR_CALL RAROpenArchive(RAROpenRecord* ArchiveData) {
 UNRAR_API int UNRAR_CALL RARCloseArchive(RarHandle hArcData) {
     if (!hArcData)
         return RarCannotClose;
-    delete HandleOf(hArcData);
+    std::unique_ptr<Handle> closed;
+    {
+        std::lock_guard<std::mutex> lock(registryLock);
+        auto it = registry.find(reinterpret_cast<uintptr_t>(hArcData));
+        if (it == registry.end() || it->second->busy)
+            return RarUnknown;
+        closed = std::move(it->second);
+        registry.erase(it);
+    }
     return RarOk;
 }
 
 UNRAR_API int UNRAR_CALL RARReadHeader(RarHandle hArcData, RARHeaderData* HeaderData) {
     if (!hArcData || !HeaderData)
         return RarUnknown;
-    return Guarded([&] {
-        unrar::MemberHeader member;
-        int result = HandleOf(hArcData)->archive->ReadHeader(member);
-        if (result != RarOk)
-            return result;
-        unrar::FileSystem& fs = HandleOf(hArcData)->fs;
-        std::wstring name = member.name;
-        std::replace(name.begin(), name.end(), L'/', L'\\');
-        while (!name.empty() && name.back() == L'\\')
-            name.pop_back();
-        CopyTerminated(HeaderData->ArcName, sizeof HeaderData->ArcName, member.volumePath);
-        CopyTerminated(HeaderData->FileName, sizeof HeaderData->FileName, fs.Narrow(name));
-        const unrar::MemberRecord& r = member.record;
-        HeaderData->Flags = r.flags;
-        HeaderData->PackSize = static_cast<unsigned>(r.packSize);
-        HeaderData->UnpSize = static_cast<unsigned>(r.unpSize);
-        HeaderData->HostOS = r.hostOS;
-        HeaderData->FileCRC = r.crc;
-        HeaderData->FileTime = member.dosTime;
-        HeaderData->UnpVer = r.unpVer;
-        HeaderData->Method = r.method;
-        HeaderData->FileAttr = r.attributes;
-        // Member comments are not read; CmtBuf and CmtBufSize are the caller's and stay as they are.
-        HeaderData->CmtSize = 0;
-        HeaderData->CmtState = 0;
-        return static_cast<int>(RarOk);
+    return WithHandle(hArcData, [&](Handle& h) {
+        return Guarded([&] {
+            unrar::MemberHeader member;
+            int result = h.archive->ReadHeader(member);
+            if (result != RarOk)
+                return result;
+            std::wstring name = member.name;
+            std::replace(name.begin(), name.end(), L'/', L'\\');
+            while (!name.empty() && name.back() == L'\\')
+                name.pop_back();
+            CopyTerminated(HeaderData->ArcName, sizeof HeaderData->ArcName, member.volumePath);
+            CopyTerminated(HeaderData->FileName, sizeof HeaderData->FileName, h.fs.Narrow(name));
+            const unrar::MemberRecord& r = member.record;
+            HeaderData->Flags = r.flags;
+            HeaderData->PackSize = static_cast<unsigned>(r.packSize);
+            HeaderData->UnpSize = static_cast<unsigned>(r.unpSize);
+            HeaderData->HostOS = r.hostOS;
+            HeaderData->FileCRC = r.crc;
+            HeaderData->FileTime = member.dosTime;
+            HeaderData->UnpVer = r.unpVer;
+            HeaderData->Method = r.method;
+            HeaderData->FileAttr = r.attributes;
+            // Member comments are not read; CmtBuf and CmtBufSize are the caller's and stay as they are.
+            HeaderData->CmtSize = 0;
+            HeaderData->CmtState = 0;
+            return static_cast<int>(RarOk);
+        });
     });
 }
 
 UNRAR_API int UNRAR_CALL RARProcessFile(RarHandle hArcData, int Operation, char* DestPath, char* DestName) {
     if (!hArcData)
         return RarUnknown;
-    return Guarded([&] {
-        std::string path = DestPath ? DestPath : "", name = DestName ? DestName : "";
-        return HandleOf(hArcData)->archive->Process(Operation, &path, &name);
+    return WithHandle(hArcData, [&](Handle& h) {
+        return Guarded([&] {
+            std::string path = DestPath ? DestPath : "", name = DestName ? DestName : "";
+            return h.archive->Process(Operation, &path, &name);
+        });
     });
 }
 
+// The setters replace a callback that may be running: from inside one they do nothing.
 UNRAR_API void UNRAR_CALL RARSetChangeVolProc(RarHandle hArcData, RarChangeVolumeProc ChangeVolProc) {
-    if (!hArcData)
+    Handle* h = Find(hArcData);
+    if (!h || h->busy)
         return;
-    Handle* h = HandleOf(hArcData);
     h->volumeProc = ChangeVolProc;
     if (!ChangeVolProc) {
         h->archive->SetVolumeCallback(nullptr);
@@ -161,9 +204,9 @@ UNRAR_API void UNRAR_CALL RARSetChangeVolProc(RarHandle hArcData, RarChangeVolum
 }
 
 UNRAR_API void UNRAR_CALL RARSetProcessDataProc(RarHandle hArcData, RarProcessDataProc ProcessDataProc) {
-    if (!hArcData)
+    Handle* h = Find(hArcData);
+    if (!h || h->busy)
         return;
-    Handle* h = HandleOf(hArcData);
     h->dataProc = ProcessDataProc;
     if (!ProcessDataProc) {
         h->archive->SetDataCallback(nullptr);
@@ -172,14 +215,16 @@ UNRAR_API void UNRAR_CALL RARSetProcessDataProc(RarHandle hArcData, RarProcessDa
     h->archive->SetDataCallback([h](const uint8_t* data, size_t size) {
         while (size > 0) {
             int chunk = static_cast<int>(std::min<size_t>(size, INT_MAX));
-            h->dataProc(const_cast<uint8_t*>(data), chunk);
+            if (h->dataProc(const_cast<uint8_t*>(data), chunk) <= 0)
+                return false;
             data += chunk;
             size -= static_cast<size_t>(chunk);
         }
+        return true;
     });
 }
 
 UNRAR_API void UNRAR_CALL RARSetPassword(RarHandle hArcData, char* Password) {
-    if (hArcData)
-        HandleOf(hArcData)->archive->SetPassword(Password && *Password);
+    if (Handle* h = Find(hArcData))
+        h->archive->SetPassword(Password && *Password);
 }

@@ -112,6 +112,10 @@ std::unique_ptr<InputFile> PlatformFileSystem::OpenRead(const std::string& path)
     return OpenForReading(Widen(path));
 }
 
+std::unique_ptr<InputFile> PlatformFileSystem::OpenRead(const std::wstring& path) {
+    return OpenForReading(path);
+}
+
 std::unique_ptr<OutputFile> PlatformFileSystem::CreateNew(const std::wstring& path) {
     HANDLE handle = CreateFileW(NativePath(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);

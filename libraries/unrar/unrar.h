@@ -24,17 +24,19 @@ enum RarCode : int {
     RarNoMemory = 11,
     RarBadData = 12, // CRC error or corrupt data
     RarBadArchive = 13,
-    RarUnknownFormat = 14,
+    RarUnknownFormat = 14, // an archive, or a member's packing method, of a RAR version not read here
     RarCannotOpen = 15,
     RarCannotCreate = 16,
     RarCannotClose = 17,
     RarReadError = 18,
     RarWriteError = 19,
     RarBufferTooSmall = 20,
-    RarUnknown = 21,
+    RarUnknown = 21, // also: an operation not known, no header pending, a handle closed or busy
     RarPasswordMissing = 22,
     RarReferenceError = 23,
     RarBadPassword = 24,
+    // The data callback answered non-positive: the member was abandoned, nothing of it written.
+    RarAborted = 25,
 };
 
 enum RarOpenMode : unsigned { RarOpenList = 0, RarOpenExtract = 1 };
@@ -86,6 +88,8 @@ static_assert(sizeof(RARHeaderData) == 572);
 #endif
 
 // A result of -1 (any non-positive) aborts; anything else goes on, after an ask by looking again.
+// The functions may not be called with the handle from inside its own callbacks: they answer
+// RarUnknown then, and the setters do nothing.
 using RarChangeVolumeProc = int(UNRAR_CALL*)(char* ArcName, int Mode);
 using RarProcessDataProc = int(UNRAR_CALL*)(unsigned char* Addr, int Size);
 

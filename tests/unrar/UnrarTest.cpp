@@ -25,7 +25,7 @@ int CALLBACK OnVolume(char* arcName, int mode) {
 int CALLBACK OnData(unsigned char* data, int size) {
     if (current && current->onData)
         current->onData(data, size);
-    return 1;
+    return current && current->dataAnswer ? current->dataAnswer() : 1;
 }
 
 // Where a volume comes in its set: name.rar first, then name.r00 … or name.partN.rar by N.
@@ -175,7 +175,11 @@ ArchiveRun RunArchive(const fs::path& archive, const fs::path& destination, cons
         Member member{};
         run.end = RARReadHeader(handle, &member.header);
         if (run.end != RarOk)
+            run.headerErrors.push_back(run.end);
+        if (run.end == RarEndOfArchive || int(run.headerErrors.size()) > options.readsPastErrors)
             break;
+        if (run.end != RarOk)
+            continue;
         member.arcName = member.header.ArcName;
         member.fileName = member.header.FileName;
         member.result =

@@ -61,7 +61,8 @@ struct ArchiveRun {
     std::string comment;
     unsigned commentState = 0;
     std::vector<Member> members;
-    int end = RarOk; // the result that ended the run
+    std::vector<int> headerErrors; // what header reads gave besides RarOk, in order
+    int end = RarOk;               // the result that ended the run
 };
 
 struct RunOptions {
@@ -71,10 +72,15 @@ struct RunOptions {
     // Called on every volume callback; the default gives up on a missing volume.
     std::function<int(char* arcName, int mode)> onVolume;
     std::function<void(const unsigned char* data, int size)> onData;
+    // The data callback's answer to each block; 1 (go on) when unset.
+    std::function<int()> dataAnswer;
+    // Reads on after a header that could not be read, as the interface allows, for this many more.
+    int readsPastErrors = 0;
 };
 
 // Opens `archive`, reads every header and processes each member into `destination` (none for an
-// empty path), as the program does, until a header cannot be read.
+// empty path), as the program does, until a header cannot be read (or, with readsPastErrors, until
+// the end of the archive).
 ArchiveRun RunArchive(const fs::path& archive, const fs::path& destination, const RunOptions& options = {});
 
 } // namespace unrartest

@@ -103,6 +103,31 @@ TEST(MissingVolume, EndsTheRunWithoutACallback) {
     EXPECT_EQ(run.end, RarCannotOpen);
 }
 
+// A file under the next volume's name that is not that volume, a later volume of the set or one of
+// another set, is not taken: the volume is asked for until the right one is there.
+TEST(MissingVolume, AStaleOrForeignFileUnderItsNameIsAskedForAgain) {
+    const fs::path foreign = VolumesOf(Fixtures() / "rar4-solid-parts")[1];
+    for (int stale : {0, 1}) {
+        SCOPED_TRACE(stale);
+        SetWithoutVolume set("rar4-old-naming", 1);
+        fs::copy_file(stale ? set.volumes[2] : foreign, set.missing);
+        int asks = 0;
+        RunOptions options;
+        options.onVolume = [&](char* arcName, int mode) {
+            if (mode == RarVolumeAsk && ++asks == 1) {
+                EXPECT_EQ(arcName, Ansi(set.missing));
+                fs::remove(set.missing);
+                set.PutBack();
+            }
+            return 1;
+        };
+        ArchiveRun run = RunArchive(set.volumes.front(), set.Out(), options);
+        EXPECT_EQ(asks, 1);
+        EXPECT_EQ(run.end, RarEndOfArchive);
+        EXPECT_EQ(Difference(ReadTree(set.Out()), ReadTree(set.expected)), "");
+    }
+}
+
 // The caller may answer an ask with where the volume is instead.
 TEST(MissingVolume, IsTakenFromWhereTheCallerSaysItIs) {
     SetWithoutVolume set("rar5-old-naming", 2);

@@ -2,7 +2,7 @@
 # Included from tests/, so CMAKE_CURRENT_SOURCE_DIR is tests/.
 korvadel_add_test(NAME unrar_test
     SOURCES unrar/UnrarTest.cpp unrar/Extraction_test.cpp unrar/Volumes_test.cpp unrar/Interface_test.cpp
-            unrar/Safety_test.cpp
+            unrar/Safety_test.cpp unrar/Damage_test.cpp
     LIBRARIES unrar korvadel_driver
     TIMEOUT 300)
 if(TARGET fixtures)

@@ -103,8 +103,9 @@ bool Archive::StartReader() {
     return true;
 }
 
+// Damage is reported once; after it the archive simply has no more members.
 int Archive::End(int result) {
-    ended = result;
+    ended = result == RarBadData ? RarEndOfArchive : result;
     inMember = false;
     entry = nullptr;
     reader.reset();
@@ -135,8 +136,9 @@ int Archive::ReadHeader(MemberHeader& header) {
 
     for (;;) {
         if (!reader && !StartReader()) {
-            if (!volumes.HasNext(volumes.Count() - 1))
-                return End(RarEndOfArchive);
+            size_t last = volumes.Count() - 1;
+            if (!volumes.HasNext(last))
+                return End(volumes.CutShort(last) ? RarBadData : RarEndOfArchive);
             int found = volumes.FindNext();
             if (found != RarOk)
                 return End(found);
@@ -203,12 +205,26 @@ int Archive::Process(int operation, const std::string* destPath, const std::stri
     }
     if (operation == RarSkip)
         return Skip();
+    if (Unsupported(record)) {
+        int skipped = Skip();
+        return skipped != RarOk ? skipped : RarUnknownFormat;
+    }
     if (operation == RarTest) {
         if (record.directory || archive_entry_filetype(entry) != AE_IFREG || archive_entry_hardlink(entry))
             return Skip();
         return Pump(nullptr);
     }
     return Extract(destPath, destName);
+}
+
+// Packing methods libarchive does not decode: RAR 1.5 to 2.x (RAR 4 headers before version 2.9), and
+// RAR 5 headers of a later algorithm version. It would take their data for damaged RAR 2.9 or 5.0 data.
+bool Archive::Unsupported(const MemberRecord& record) const {
+    if (record.directory || record.method == 0x30)
+        return false;
+    if (volumes[0].layout.format == Format::Rar5)
+        return record.unpVer != 50;
+    return record.unpVer < 29 || record.unpVer > 36;
 }
 
 // libarchive may take volumes that ran out for the end of its data: the stream knows better.
@@ -219,21 +235,22 @@ int Archive::Skip() {
 }
 
 // Feeds the member's data to `sink` and the data callback, in order and once each. The member is
-// read to its end even when the sink fails, so that reading can go on after it.
-int Archive::Pump(const std::function<bool(const void*, size_t)>& sink) {
+// read to its end even when the sink fails, so that reading can go on after it; when the data
+// callback says stop, the rest of it is passed over.
+int Archive::Pump(const Sink& sink) {
     // libarchive 3.6.2 never checks the CRC of a stored RAR 5 member; it does for every other kind.
     const MemberRecord& record = Record(current);
     const bool checkCrc = volumes[0].layout.format == Format::Rar5 && record.method == 0x30;
     uint32_t crc = 0;
-    bool sinking = true;
+    bool sinking = true, stopped = false;
     uint64_t done = 0;
     auto deliver = [&](const void* block, size_t size) {
-        if (size == 0) // libarchive's decoders report progress without data
+        if (size == 0 || stopped) // libarchive's decoders report progress without data
             return;
         if (sink && sinking)
             sinking = sink(block, size);
-        if (sinking && data)
-            data(static_cast<const uint8_t*>(block), size);
+        if (sinking && data && !data(static_cast<const uint8_t*>(block), size))
+            stopped = true;
         if (checkCrc)
             crc = Crc32(block, size, crc);
         done += size;
@@ -253,9 +270,13 @@ int Archive::Pump(const std::function<bool(const void*, size_t)>& sink) {
             return RarBadData;
         }
         static const char kZeros[4096] = {};
-        while (done < static_cast<uint64_t>(offset))
+        while (done < static_cast<uint64_t>(offset) && !stopped)
             deliver(kZeros, static_cast<size_t>(std::min<uint64_t>(sizeof kZeros, offset - done)));
         deliver(block, size);
+        if (stopped) {
+            int skipped = Skip();
+            return skipped != RarOk ? skipped : RarAborted;
+        }
     }
     if (archive_entry_size_is_set(entry) && done != static_cast<uint64_t>(archive_entry_size(entry)))
         return RarBadData;
@@ -265,6 +286,26 @@ int Archive::Pump(const std::function<bool(const void*, size_t)>& sink) {
             return RarBadData;
     }
     return sinking ? RarOk : RarWriteError;
+}
+
+// A member that repeats a file of this run: its bytes go through the sink and the data callback
+// as if they had been unpacked.
+int Archive::CopyWritten(const std::wstring& source, const Sink& sink) {
+    std::unique_ptr<InputFile> in = fs.OpenRead(source);
+    if (!in)
+        return RarCannotCreate;
+    std::vector<char> block(1 << 16);
+    for (;;) {
+        int64_t n = in->Read(block.data(), block.size());
+        if (n < 0)
+            return RarCannotCreate;
+        if (n == 0)
+            return RarOk;
+        if (!sink(block.data(), static_cast<size_t>(n)))
+            return RarWriteError;
+        if (data && !data(reinterpret_cast<const uint8_t*>(block.data()), static_cast<size_t>(n)))
+            return RarAborted;
+    }
 }
 
 // libarchive keeps RAR 5 names as the UTF-8 they are, adding a file version where there is one; its
@@ -297,23 +338,25 @@ bool Archive::MakeDirectories(const std::wstring& directory) {
 int Archive::Extract(const std::string* destPath, const std::string* destName) {
     const MemberRecord& record = Record(current);
     std::wstring base = destPath && !destPath->empty() ? fs.Widen(*destPath) : std::wstring();
+    std::wstring relative = SafeRelativePath(EntryName());
     std::wstring target;
-    if (destName && !destName->empty()) {
+    if (destName && !destName->empty())
         target = fs.Widen(*destName);
-    } else {
-        std::wstring relative = SafeRelativePath(EntryName());
-        if (!relative.empty())
-            target = Join(base, relative);
-    }
-    int type = archive_entry_filetype(entry);
-    bool link = type == AE_IFLNK || archive_entry_hardlink(entry);
+    else if (!relative.empty())
+        target = Join(base, relative);
+    // Links are not made, whatever they point at: an installer has no use for them, and where they
+    // lead is the archive's choice. A copy or hard link of a file this run wrote is made as a copy.
+    const bool copy = record.redirection == Redirection::FileCopy || record.redirection == Redirection::HardLink;
+    auto source = written.end();
+    if (copy)
+        source = written.find(SafeRelativePath(WideOfUtf8(record.redirectionTarget)));
+    const bool link = (record.redirection != Redirection::None && source == written.end()) ||
+                      archive_entry_filetype(entry) == AE_IFLNK || (!copy && archive_entry_hardlink(entry));
     if (target.empty() || target.size() > kLongestPath || link) {
-        // Links are not made, whatever they point at: an installer has no use for them, and where
-        // they lead is the archive's choice.
         int skipped = Skip();
         return skipped != RarOk ? skipped : RarCannotCreate;
     }
-    if (record.directory || type == AE_IFDIR) {
+    if (!copy && (record.directory || archive_entry_filetype(entry) == AE_IFDIR)) {
         int skipped = Skip();
         if (skipped != RarOk)
             return skipped;
@@ -322,16 +365,28 @@ int Archive::Extract(const std::string* destPath, const std::string* destName) {
         fs.SetAttributes(target, record.attributes & kDirectoryAttributesKept);
         return RarOk;
     }
-    int result = ExtractFile(target);
-    if (result == RarOk)
-        fs.SetAttributes(target, record.attributes & kFileAttributesKept);
-    return result;
+    int result;
+    if (copy) {
+        const std::wstring from = source->second;
+        result = ExtractFile(target, [&](const Sink& sink) {
+            int skipped = Skip();
+            return skipped != RarOk ? skipped : CopyWritten(from, sink);
+        });
+    } else {
+        result = ExtractFile(target, [&](const Sink& sink) { return Pump(sink); });
+    }
+    if (result != RarOk)
+        return result;
+    fs.SetAttributes(target, record.attributes & kFileAttributesKept);
+    if (!relative.empty())
+        written[relative] = target;
+    return RarOk;
 }
 
 // Writes beside the target under a name of its own and renames only what was written whole, so that
 // a failure leaves neither a partial file nor a damaged earlier one. The member is read to its end
 // whatever happens, or skipped when the file cannot be made.
-int Archive::ExtractFile(const std::wstring& target) {
+int Archive::ExtractFile(const std::wstring& target, const std::function<int(const Sink&)>& fill) {
     std::unique_ptr<OutputFile> out;
     std::wstring temporary;
     if (MakeDirectories(ParentOf(target)) && !fs.IsDirectory(target)) {
@@ -344,7 +399,7 @@ int Archive::ExtractFile(const std::wstring& target) {
         int skipped = Skip();
         return skipped != RarOk ? skipped : RarCannotCreate;
     }
-    int result = Pump([&](const void* block, size_t size) { return out->Write(block, size); });
+    int result = fill([&](const void* block, size_t size) { return out->Write(block, size); });
     if (result == RarOk && archive_entry_mtime_is_set(entry))
         out->SetModified(
             {archive_entry_mtime(entry), static_cast<uint32_t>(archive_entry_mtime_nsec(entry))});

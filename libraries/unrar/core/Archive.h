@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -25,7 +26,8 @@ struct MemberHeader {
 
 class Archive {
 public:
-    using DataCallback = std::function<void(const uint8_t* data, size_t size)>;
+    // False stops the member at once: nothing of it is written, and processing it gives RarAborted.
+    using DataCallback = std::function<bool(const uint8_t* data, size_t size)>;
 
     // Null when it cannot be read; `result` says why.
     static std::unique_ptr<Archive> Open(FileSystem& fs, const std::string& path, int& result);
@@ -35,8 +37,10 @@ public:
     void SetDataCallback(DataCallback callback) { data = std::move(callback); }
     void SetPassword(bool given) { password = given; }
 
-    // RarOk, RarEndOfArchive, or an error; RarBadData for a member that cannot be read, after which
-    // the next call goes on with the member after it.
+    // RarOk, RarEndOfArchive, or an error; RarBadData for a member header that cannot be read, after
+    // which the next call goes on with the member after it where there is one. Damage past the last
+    // member that can be found, and a set that ends without its end marker where the format always
+    // writes one, give RarBadData once and RarEndOfArchive from then on.
     int ReadHeader(MemberHeader& header);
     // `operation` is a RarOperation. Without `destName` the member goes below `destPath` (the current
     // directory when empty) under its archive path, made safe.
@@ -57,9 +61,12 @@ private:
     int End(int result);
     int ReaderFailed();
     int Skip();
-    int Pump(const std::function<bool(const void*, size_t)>& sink);
+    using Sink = std::function<bool(const void*, size_t)>;
+    int Pump(const Sink& sink);
     int Extract(const std::string* destPath, const std::string* destName);
-    int ExtractFile(const std::wstring& target);
+    int ExtractFile(const std::wstring& target, const std::function<int(const Sink&)>& fill);
+    int CopyWritten(const std::wstring& source, const Sink& sink);
+    bool Unsupported(const MemberRecord& record) const;
     bool MakeDirectories(const std::wstring& directory);
     std::wstring EntryName() const;
 
@@ -78,6 +85,9 @@ private:
     size_t current = 0;
     bool inMember = false;
     int ended = 0;
+    // Files written whole in this run, by the member path that made them (made safe): a later member
+    // that is a copy of, or a hard link to, one of them is made as a copy of it.
+    std::map<std::wstring, std::wstring> written;
 };
 
 } // namespace unrar

@@ -40,6 +40,8 @@ public:
     virtual ~FileSystem() = default;
 
     virtual std::unique_ptr<InputFile> OpenRead(const std::string& path) = 0;
+    // A file extracted earlier, which a later member repeats.
+    virtual std::unique_ptr<InputFile> OpenRead(const std::wstring& path) = 0;
 
     // Fails when something of that name exists already.
     virtual std::unique_ptr<OutputFile> CreateNew(const std::wstring& path) = 0;

@@ -109,12 +109,15 @@ enum : uint32_t {
     kMainComment = 0x0002,
     kMainNewNaming = 0x0010,
     kMainEncrypted = 0x0080,
+    kMainFirstVolume = 0x0100,
     kMainEncryptVersion = 0x0200,
     kLongBlock = 0x8000,
     kFileLarge = 0x0100,
     kFileUnicode = 0x0200,
     kFileDirectory = 0x00E0,
     kEndMoreVolumes = 0x0001,
+    kEndDataCrc = 0x0002,
+    kEndVolumeNumber = 0x0008,
 };
 enum : uint32_t { kHostMsDos = 0, kHostOs2 = 1, kHostWin32 = 2, kHostUnix = 3, kHostMac = 4, kHostBeOs = 5 };
 
@@ -153,6 +156,7 @@ bool ParseFile4(const std::string& h, uint32_t flags, Rar4File& f) {
 
 MemberRecord RecordOf4(const Rar4File& f, uint32_t flags, uint64_t offset) {
     MemberRecord r;
+    r.storedName = f.name;
     r.headerOffset = offset;
     r.packSize = f.packSize;
     r.unpSize = f.unpSize;
@@ -208,8 +212,10 @@ int ScanRar4(InputFile& file, VolumeLayout& layout) {
     for (;;) {
         if (!ReadAt(file, pos, 7, h))
             return RarReadError;
-        if (h.size() < 7) // archives may end without an end header
+        if (h.empty()) // archives may end without an end header, but not inside a header
             return sawMain ? RarOk : RarBadArchive;
+        if (h.size() < 7)
+            break;
         uint8_t type = static_cast<uint8_t>(h[2]);
         uint32_t flags = Le16(h, 3);
         uint32_t headSize = Le16(h, 5);
@@ -232,6 +238,7 @@ int ScanRar4(InputFile& file, VolumeLayout& layout) {
                 break;
             sawMain = true;
             layout.isVolume = flags & kMainVolume;
+            layout.firstVolume = flags & kMainFirstVolume;
             layout.newNaming = flags & kMainNewNaming;
             layout.opening.assign(kSignature, kSignatureSize).append(1, '\0').append(h);
             layout.headersEnd = pos + headSize;
@@ -262,6 +269,9 @@ int ScanRar4(InputFile& file, VolumeLayout& layout) {
         } else if (type == kEnd4) {
             layout.endFound = true;
             layout.moreVolumes = flags & kEndMoreVolumes;
+            size_t numberAt = 7 + ((flags & kEndDataCrc) ? 4 : 0);
+            if ((flags & kEndVolumeNumber) && h.size() >= numberAt + 2)
+                layout.volumeNumber = Le16(h, numberAt);
             return RarOk;
         } else if (type >= kOldFirst4 && type <= kOldLast4) {
             if (flags & kLongBlock) {
@@ -295,14 +305,27 @@ enum : uint64_t {
     kSplitAfter = 0x10,
 };
 enum : uint64_t { kFileIsDirectory = 0x01, kFileHasTime = 0x02, kFileHasCrc = 0x04 };
-enum : uint64_t { kExtraCrypt = 0x01 };
+enum : uint64_t { kExtraCrypt = 0x01, kExtraRedirection = 0x05 };
 
 struct Rar5File {
     uint64_t fileFlags, unpSize, attributes, compressionInfo, host;
     std::optional<uint32_t> crc;
     std::string name;
     bool encrypted = false;
+    Redirection redirection = Redirection::None;
+    std::string redirectionTarget;
 };
+
+// Type, flags, then the target's length and UTF-8 bytes. A type this reader does not know is kept
+// as a link of no known kind: the member is then refused, never written as an empty file.
+bool ParseRedirection(const std::string& h, Cursor& c, size_t end, Rar5File& f) {
+    uint64_t type, flags, size;
+    if (!c.Vint(type) || !c.Vint(flags) || !c.Vint(size) || size > end - c.Offset())
+        return false;
+    f.redirectionTarget = h.substr(c.Offset(), static_cast<size_t>(size));
+    f.redirection = type >= 1 && type <= 5 ? static_cast<Redirection>(type) : Redirection::UnixSymlink;
+    return true;
+}
 
 bool ParseFile5(const std::string& h, Cursor& c, size_t extraStart, Rar5File& f) {
     uint32_t word;
@@ -332,6 +355,11 @@ bool ParseFile5(const std::string& h, Cursor& c, size_t extraStart, Rar5File& f)
             return false;
         if (type == kExtraCrypt)
             f.encrypted = true;
+        if (type == kExtraRedirection) {
+            Cursor record(h, extra.Offset(), next);
+            if (!ParseRedirection(h, record, next, f))
+                return false;
+        }
         extra = Cursor(h, next, h.size());
     }
     return true;
@@ -339,6 +367,7 @@ bool ParseFile5(const std::string& h, Cursor& c, size_t extraStart, Rar5File& f)
 
 MemberRecord RecordOf5(const Rar5File& f, uint64_t headerFlags, uint64_t packSize, uint64_t offset) {
     MemberRecord r;
+    r.storedName = f.name;
     r.headerOffset = offset;
     r.packSize = packSize;
     r.unpSize = f.unpSize;
@@ -351,6 +380,8 @@ MemberRecord RecordOf5(const Rar5File& f, uint64_t headerFlags, uint64_t packSiz
     r.splitBefore = headerFlags & kSplitBefore;
     r.splitAfter = headerFlags & kSplitAfter;
     r.encrypted = f.encrypted;
+    r.redirection = f.redirection;
+    r.redirectionTarget = f.redirectionTarget;
     uint32_t attributes = static_cast<uint32_t>(f.attributes);
     r.directory = (f.fileFlags & kFileIsDirectory) || (f.host == 0 && (attributes & kAttrDirectory)) ||
                   (f.host == 1 && IsUnixModeDirectory(attributes));
@@ -377,8 +408,10 @@ int ScanRar5(InputFile& file, VolumeLayout& layout) {
     for (;;) {
         if (!ReadAt(file, pos, 4 + 3, h))
             return RarReadError;
+        if (h.size() < 5 && !sawMain)
+            return RarBadArchive;
         if (h.size() < 5)
-            return sawMain ? RarOk : RarBadArchive;
+            break; // cut off: RAR 5 always ends with its end header
         Cursor sizeField(h, 4, h.size());
         uint64_t headerSize;
         if (!sizeField.Vint(headerSize) || headerSize == 0 || headerSize > kRar5HeaderLimit)
@@ -410,8 +443,11 @@ int ScanRar5(InputFile& file, VolumeLayout& layout) {
                 break;
             sawMain = true;
             layout.isVolume = archiveFlags & 0x01;
-            if ((archiveFlags & 0x02) && !c.Vint(layout.volumeNumber))
+            uint64_t number = 0;
+            if ((archiveFlags & 0x02) && !c.Vint(number))
                 break;
+            layout.volumeNumber = number;
+            layout.firstVolume = layout.isVolume && number == 0;
             layout.opening.assign(kSignature, kSignatureSize).append("\x01\x00", 2).append(h, 0, total);
             layout.headersEnd = pos + total;
         } else if (type == kFile5 || type == kService5) {

@@ -13,8 +13,12 @@ namespace unrar {
 
 enum class Format { Rar4, Rar5 };
 
+// What a RAR 5 redirection record makes of a member instead of a file of its own data.
+enum class Redirection { None, UnixSymlink, WindowsSymlink, Junction, HardLink, FileCopy };
+
 // A file header in the interface's terms.
 struct MemberRecord {
+    std::string storedName;    // the name field's bytes, as the header holds them
     uint64_t headerOffset = 0; // in the volume file
     uint32_t flags = 0;        // RarHeaderFlag bits only
     uint64_t packSize = 0;     // of this volume's part
@@ -33,6 +37,8 @@ struct MemberRecord {
     bool splitAfter = false;
     bool encrypted = false;
     bool directory = false;
+    Redirection redirection = Redirection::None;
+    std::string redirectionTarget; // UTF-8, as the record holds it
 };
 
 // Where the archive comment lies and how it is packed.
@@ -57,14 +63,19 @@ struct VolumeLayout {
     // first, as libarchive reads an archive only from its beginning.
     std::string opening;
     bool isVolume = false;
-    uint64_t volumeNumber = 0; // RAR 5 counts from 0 for the first volume; RAR 4 keeps no count here
-    bool newNaming = false;    // RAR 4 says so in its main header; RAR 5 only in the names
+    bool firstVolume = false; // RAR 4 from 3.0 on marks it in the main header
+    // From 0 for the first volume: RAR 5 keeps it in the main header, RAR 4 (from 3.0 on) in the end
+    // header.
+    std::optional<uint64_t> volumeNumber;
+    bool newNaming = false; // RAR 4 says so in its main header; RAR 5 only in the names
     bool headersEncrypted = false;
     std::vector<MemberRecord> members;
     CommentBlock comment;
     bool endFound = false;
     bool moreVolumes = false; // the end header's flag
-    bool damaged = false;     // the walk stopped at a header it could not trust
+    // The walk stopped at a header it could not trust or that was cut off, or a RAR 5 volume ended
+    // without its end header (a RAR 4 one may, at a header's end: older tools wrote none).
+    bool damaged = false;
 
     // Whether the set goes on after this volume, by the archive's own markers.
     bool HasNextVolume() const;

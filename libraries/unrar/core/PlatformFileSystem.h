@@ -9,6 +9,7 @@ namespace unrar {
 class PlatformFileSystem : public FileSystem {
 public:
     std::unique_ptr<InputFile> OpenRead(const std::string& path) override;
+    std::unique_ptr<InputFile> OpenRead(const std::wstring& path) override;
     std::unique_ptr<OutputFile> CreateNew(const std::wstring& path) override;
     bool MakeDirectory(const std::wstring& path) override;
     bool IsDirectory(const std::wstring& path) override;

@@ -93,6 +93,10 @@ std::unique_ptr<InputFile> PlatformFileSystem::OpenRead(const std::string& path)
     return OpenForReading(path);
 }
 
+std::unique_ptr<InputFile> PlatformFileSystem::OpenRead(const std::wstring& path) {
+    return OpenForReading(Narrow(path));
+}
+
 std::unique_ptr<OutputFile> PlatformFileSystem::CreateNew(const std::wstring& path) {
     int fd = open(Narrow(path).c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0644);
     if (fd < 0)

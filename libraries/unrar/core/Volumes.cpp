@@ -28,21 +28,45 @@ int Volumes::Start() {
 }
 
 // Whether a volume found or given for the next one is that one: of the same kind, not one read
-// already, and where RAR 5 numbers its volumes, of the right number. Anything else is asked for again.
+// already, not a first volume, numbered as the next where the volumes keep numbers, and going on
+// with the member the last one left split. Anything else is a stale or foreign file under the name,
+// and is asked for again.
 bool Volumes::Fits(const Volume& candidate) const {
     const VolumeLayout& first = volumes[0].layout;
+    const VolumeLayout& last = volumes.back().layout;
     for (const Volume& known : volumes) {
         if (known.path == candidate.path)
             return false;
     }
     const VolumeLayout& layout = candidate.layout;
-    if (layout.format != first.format || !layout.isVolume)
+    if (layout.format != first.format || !layout.isVolume || layout.firstVolume)
         return false;
-    return layout.format != Format::Rar5 || layout.volumeNumber == first.volumeNumber + volumes.size();
+    if (layout.volumeNumber && first.volumeNumber && *layout.volumeNumber != *first.volumeNumber + volumes.size())
+        return false;
+    bool split = !last.members.empty() && last.members.back().splitAfter;
+    bool continues = !layout.members.empty() && layout.members.front().splitBefore;
+    if (split != continues)
+        return false;
+    if (!split)
+        return true;
+    const MemberRecord& before = last.members.back();
+    const MemberRecord& after = layout.members.front();
+    return after.storedName == before.storedName && after.unpSize == before.unpSize;
 }
 
 bool Volumes::HasNext(size_t index) const {
     return index < volumes.size() && volumes[index].layout.HasNextVolume();
+}
+
+// Every RAR 5 archive ends with an end header; so does every RAR 4 volume made by RAR 3.0 or later,
+// which the first volume shows by its own end header or its first-volume mark. Older RAR 4 archives
+// may end without one.
+bool Volumes::CutShort(size_t index) const {
+    const VolumeLayout& layout = volumes[index].layout;
+    const VolumeLayout& first = volumes[0].layout;
+    if (layout.damaged)
+        return true;
+    return !layout.endFound && layout.isVolume && (first.endFound || first.firstVolume);
 }
 
 int Volumes::FindNext() {

@@ -36,6 +36,9 @@ public:
     size_t Count() const { return volumes.size(); }
     const Volume& operator[](size_t index) const { return volumes[index]; }
     bool HasNext(size_t index) const;
+    // Whether a known volume stops short of its end: damaged, or without the end header its set's
+    // writer always adds.
+    bool CutShort(size_t index) const;
 
     // Makes the volume after the last known one known, asking for it while it is missing. RarOk, or
     // RarCannotOpen (missing and not given, or the caller stopped) or RarReadError; any failure ends
