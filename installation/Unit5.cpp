@@ -204,9 +204,9 @@ std::string TForm5::Report() const {
                ". Files that failed: " + std::to_string(o.failed) + ".";
     if (o.archiveCode != 0) {
         std::string where = o.installed > 0 ? " after the file " + o.lastInstalled : "";
-        std::string what = o.archiveCode == RarBadData ? "The archive is damaged" + where
-                                                       : "The archive could not be read" + where + ": " +
-                                                             Cause(o.archiveCode);
+        std::string what = o.archiveCode == RarBadData
+                               ? "The archive is damaged" + where
+                               : "The archive could not be read" + where + ": " + Cause(o.archiveCode);
         text += (text.empty() ? "" : " ") + what + ". Files installed: " + std::to_string(o.installed) + ".";
     }
     return text;

@@ -1,26 +1,31 @@
 #!/usr/bin/env bash
 # Installs the cross toolchain and test tools, then cross-builds the engines from Debian's sources
-# as static libraries into a cache outside the clone, one prefix per triplet.
-#   tools/deps.sh                    prints "<triplet> <prefix>" for each triplet
-#   tools/deps.sh --prefix TRIPLET   prints only that prefix
+# as static libraries into a cache outside the clone, one prefix per triplet. libarchive gets our
+# patches (tools/patches/libarchive-*.patch) on top of Debian's. The same libarchive is also built
+# for this machine: `native` for the tools that read RAR natively, `native-fuzz` instrumented for
+# the fuzzer; these prefixes hold libarchive only.
+#   tools/deps.sh                    prints "<target> <prefix>" for each triplet and native variant
+#   tools/deps.sh --prefix TARGET    prints only that prefix (a triplet, native or native-fuzz)
 #   tools/deps.sh --source PACKAGE   prints the unpacked source of libjpeg-turbo, libxmp or libarchive
+#                                    as Debian ships it, without our patches
 set -euo pipefail
 
 cache=${KORVADEL_CACHE:-$HOME/.cache/korvadel}
 repo=$(cd "$(dirname "$0")/.." && pwd)
 triplets=(x86_64-w64-mingw32 i686-w64-mingw32)
+targets=("${triplets[@]}" native native-fuzz)
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           gcc-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine64 wine xvfb
           fonts-wine fonts-liberation imagemagick dpkg-dev cmake make googletest x11-utils xauth
-          libarchive-tools libarchive-dev clang libclang-rt-14-dev bc)
+          libarchive-tools libarchive-dev clang libclang-rt-14-dev bc patch)
 
 die() { echo "deps.sh: $*" >&2; exit 1; }
-usage() { die "usage: $0 [--prefix x86_64-w64-mingw32|i686-w64-mingw32 | --source libjpeg-turbo|libxmp|libarchive]"; }
+usage() { die "usage: $0 [--prefix x86_64-w64-mingw32|i686-w64-mingw32|native|native-fuzz | --source libjpeg-turbo|libxmp|libarchive]"; }
 
 mode=${1:-}
 case $mode in
     '') [[ $# -eq 0 ]] || usage ;;
-    --prefix) [[ $# -eq 2 && " ${triplets[*]} " == *" $2 "* ]] || usage ;;
+    --prefix) [[ $# -eq 2 && " ${targets[*]} " == *" $2 "* ]] || usage ;;
     --source) [[ $# -eq 2 && $2 =~ ^(libjpeg-turbo|libxmp|libarchive)$ ]] || usage ;;
     *) usage ;;
 esac
@@ -86,6 +91,17 @@ step() {
     "$@" >>"$log" 2>&1 || { tail -n 40 "$log" >&2; die "failed: $* (log: $log)"; }
 }
 
+# Debian's libarchive source with our patches, copied into the build's work directory: the cached
+# source stays as Debian ships it.
+patched_archive() {
+    local log=$1 patch
+    cp -a "$archive" "$work/archive-src"
+    for patch in "$repo"/tools/patches/libarchive-*.patch; do
+        [[ -f $patch ]] || continue
+        step "$log" patch -p1 --batch --forward -d "$work/archive-src" -i "$patch"
+    done
+}
+
 cmake_static() {
     local log=$1 source=$2 build=$3 target=$4; shift 4
     # libjpeg-turbo's default prefix for Windows, c:/..., is no path CMake accepts on this host.
@@ -118,13 +134,48 @@ build() {
     sed 's/defined(BUILDING_STATIC)/& || defined(LIBXMP_STATIC)/' "$xmp/include/xmp.h" >"$prefix/include/xmp.h"
 
     # The RAR readers carry their own CRC32, BLAKE2sp and PPMd: no external library is needed.
-    cmake_static "$log-archive.log" "$archive" "$work/archive" archive_static -DWINDOWS_VERSION=WIN7 \
+    patched_archive "$log-archive.log"
+    cmake_static "$log-archive.log" "$work/archive-src" "$work/archive" archive_static -DWINDOWS_VERSION=WIN7 \
         -DENABLE_{MBEDTLS,NETTLE,OPENSSL,CNG,LIBB2,LZ4,LZO,LZMA,ZSTD,ZLIB,BZip2,LIBXML2,EXPAT}=OFF \
         -DPOSIX_REGEX_LIB=NONE -DENABLE_{ICONV,ACL,XATTR,TAR,CPIO,CAT,TEST,INSTALL}=OFF
     cp "$work/archive/libarchive/libarchive_static.a" "$prefix/lib/libarchive.a"
-    cp "$archive"/libarchive/archive{,_entry}.h "$prefix/include/"
+    cp "$work/archive-src"/libarchive/archive{,_entry}.h "$prefix/include/"
 
     verify
+    rm -rf "$work"
+}
+
+# libarchive alone, for this machine, with the same options as for Windows but glibc's iconv. For
+# the fuzzer, with AddressSanitizer and libFuzzer's coverage hooks: without them the fuzzer sees no
+# edges inside the decoders it is meant to explore, and ASan misses their stray reads and writes.
+build_native() {
+    work=$(mktemp -d)
+    trap 'rm -rf "$work"' EXIT
+    rm -rf "$prefix"
+    mkdir -p "$prefix/include" "$prefix/lib"
+    local log=$cache/logs/$t cc=cc options=(-DCMAKE_BUILD_TYPE=Release) link=()
+    rm -f "$log"-*.log
+    if [[ $t == native-fuzz ]]; then
+        cc=clang
+        link=(-fsanitize=address,fuzzer-no-link)
+        options=(-DCMAKE_BUILD_TYPE= "-DCMAKE_C_FLAGS=${link[*]} -g -O1 -fno-omit-frame-pointer")
+    fi
+
+    patched_archive "$log-archive.log"
+    step "$log-archive.log" cmake -S "$work/archive-src" -B "$work/archive" -DCMAKE_C_COMPILER="$cc" \
+        "${options[@]}" -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
+        -DENABLE_{MBEDTLS,NETTLE,OPENSSL,LIBB2,LZ4,LZO,LZMA,ZSTD,ZLIB,BZip2,LIBXML2,EXPAT}=OFF \
+        -DPOSIX_REGEX_LIB=NONE -DENABLE_{ACL,XATTR,TAR,CPIO,CAT,TEST,INSTALL}=OFF
+    step "$log-archive.log" cmake --build "$work/archive" --target archive_static -j2
+    cp "$work/archive/libarchive/libarchive.a" "$prefix/lib/libarchive.a"
+    cp "$work/archive-src"/libarchive/archive{,_entry}.h "$prefix/include/"
+
+    nm -g "$prefix/lib/libarchive.a" | grep -E " T archive_read_support_format_rar5\$" >/dev/null ||
+        die "archive_read_support_format_rar5 is missing from $prefix/lib/libarchive.a"
+    link_check
+    step "$cache/logs/$t-link.log" "$cc" "${link[@]}" -DARCHIVE_ONLY -I"$prefix/include" "$work/link.c" \
+        "$prefix/lib/libarchive.a" -o "$work/link"
+    step "$cache/logs/$t-link.log" "$work/link"
     rm -rf "$work"
 }
 
@@ -137,41 +188,56 @@ verify() {
         symbol=${check#*:}
         "$t-nm" -g "$lib" | grep -E " T _?$symbol\$" >/dev/null || die "$symbol is missing from $lib"
     done
+    link_check
+    step "$cache/logs/$t-link.log" "$t-gcc-posix" -static -DLIBXMP_STATIC -DLIBARCHIVE_STATIC \
+        -I"$prefix/include" "$work/link.c" -L"$prefix/lib" -larchive -lxmp -ljpeg -o "$work/link.exe"
+}
+
+# A program that uses each engine; a native prefix has libarchive only.
+link_check() {
     cat >"$work/link.c" <<'C'
 #include <stdio.h>
+#ifndef ARCHIVE_ONLY
 #include <jpeglib.h>
 #include <xmp.h>
+#endif
 #include <archive.h>
 int main(void) {
+#ifndef ARCHIVE_ONLY
     struct jpeg_decompress_struct jpeg;
     struct jpeg_error_mgr error;
     jpeg.err = jpeg_std_error(&error);
     jpeg_create_decompress(&jpeg);
     jpeg_destroy_decompress(&jpeg);
     xmp_free_context(xmp_create_context());
+#endif
     struct archive *archive = archive_read_new();
     archive_read_support_format_rar(archive);
     archive_read_support_format_rar5(archive);
     return archive_read_free(archive);
 }
 C
-    step "$cache/logs/$t-link.log" "$t-gcc-posix" -static -DLIBXMP_STATIC -DLIBARCHIVE_STATIC \
-        -I"$prefix/include" "$work/link.c" -L"$prefix/lib" -larchive -lxmp -ljpeg -o "$work/link.exe"
 }
 
 jpeg=$(source_dir libjpeg-turbo)
 xmp=$(source_dir libxmp)
 archive=$(source_dir libarchive)
 key=jpeg-${jpeg##*/libjpeg-turbo-}_xmp-${xmp##*/libxmp-}_archive-${archive##*/libarchive-}
-# The stamp holds the digest of the build steps (from step() to verify()), so changed build options
-# give a new build while a longer package list does not.
-recipe=$(sed -n '/^step() {$/,/^jpeg=/p' "${BASH_SOURCE[0]}" | sha256sum)
-for t in "${triplets[@]}"; do
+# The stamp holds the digest of the build steps (from step() to verify() and link_check()) and of
+# our patches, so changed build options or patches give a new build while a longer package list
+# does not.
+recipe=$({ sed -n '/^step() {$/,/^jpeg=/p' "${BASH_SOURCE[0]}"; cat "$repo"/tools/patches/libarchive-*.patch; } |
+    sha256sum)
+for t in "${targets[@]}"; do
     [[ $mode == --prefix && $2 != "$t" ]] && continue
-    prefix=$cache/deps/$t/$key
+    if [[ $t == native* ]]; then
+        prefix=$cache/deps/$t/archive-${archive##*/libarchive-}
+    else
+        prefix=$cache/deps/$t/$key
+    fi
     if [[ $(cat "$prefix/stamp" 2>/dev/null) != "$recipe" ]]; then
         echo "deps.sh: building the engines for $t into $prefix"
-        build
+        if [[ $t == native* ]]; then build_native; else build; fi
         echo "$recipe" >"$prefix/stamp"
     fi
     if [[ $mode == --prefix ]]; then echo "$prefix" >&3; else echo "$t $prefix" >&3; fi

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Builds the unrar core natively with libFuzzer and AddressSanitizer and fuzzes it.
+# Builds the unrar core natively with libFuzzer and AddressSanitizer, over our patched libarchive
+# instrumented likewise (tools/deps.sh --prefix native-fuzz), and fuzzes it.
 #   tools/fuzz-unrar.sh SECONDS
 # Works in $KORVADEL_FUZZ_DIR (default build/fuzz): the fuzzer, its seed corpus (archives written by
 # tools/rarwrite.py and libarchive's RAR samples) and the corpus it grows, kept between runs. A crash
-# leaves its input there as crash-*; the run then fails. Needs clang, libclang-rt and libarchive-dev.
+# leaves its input there as crash-*; the run then fails. Needs what tools/deps.sh installs.
 set -euo pipefail
 
 seconds=${1:-}
@@ -14,13 +15,16 @@ mkdir -p "$work"
 work=$(cd "$work" && pwd)
 core=$root/libraries/unrar
 
-# Rebuilt only when a source is newer than the fuzzer.
+archive=$("$root/tools/deps.sh" --prefix native-fuzz)
+
+# Rebuilt only when a source or the library is newer than the fuzzer.
 fuzzer=$work/unrar_fuzz
 sources=("$core"/core/*.cpp "$root/tests/unrar/unrar_fuzz.cpp")
-if [[ ! -x $fuzzer ]] || [[ -n $(find "${sources[@]}" "$core"/core/*.h "$core/unrar.h" -newer "$fuzzer" | head -1) ]]; then
+if [[ ! -x $fuzzer ]] || [[ -n $(find "${sources[@]}" "$core"/core/*.h "$core/unrar.h" "$archive/lib/libarchive.a" \
+        -newer "$fuzzer" | head -1) ]]; then
     clang++ -std=c++20 -g -O1 -Wall -Wextra -Werror -fno-omit-frame-pointer \
         -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-        -I"$core" "${sources[@]}" -larchive -o "$fuzzer.new"
+        -I"$core" -I"$archive/include" "${sources[@]}" "$archive/lib/libarchive.a" -o "$fuzzer.new"
     mv "$fuzzer.new" "$fuzzer"
 fi
 
@@ -54,8 +58,17 @@ cases = [
     ('hostile', ['--add', small + '=../up.txt', '--add', small + '=C:\\drive.txt',
                  '--symlink', 'link=../../out', '--add', small + '=CON.txt'], 0x08),
 ]
+# Compressed and solid archives exist in RAR 4 only here, redirections in RAR 5; option 0x10 has the
+# data callback stop members part-way.
+only = {
+    '4': [('solid', ['--compress', '--solid'], 0x08),
+          ('solidparts', ['--compress', '--solid', '--volume-size', '800', '--naming', 'part'], 0x08),
+          ('packedstop', ['--compress'], 0x18)],
+    '5': [('links', ['--hardlink', 'hard=dir/a.txt', '--filecopy', 'copy=g.bin', '--junction', 'j=empty'],
+           0x08)],
+}
 for fmt in ('4', '5'):
-    for name, extra, options in cases:
+    for name, extra, options in cases + only[fmt]:
         out = os.path.join(gen, f'{name}{fmt}', 'set.rar')
         os.makedirs(os.path.dirname(out), exist_ok=True)
         args = [sys.executable, writer, '--out', out, '--format', fmt, '--mtime', '1714564800',

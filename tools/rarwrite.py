@@ -1,10 +1,11 @@
 #!/usr/bin/env python3
-"""Writes stored (uncompressed) RAR archives, RAR 5 or RAR 4, for the tests.
+"""Writes RAR archives, RAR 5 or RAR 4, for the tests: stored, or for RAR 4 also compressed.
 
   tools/rarwrite.py --out DIR/name.rar [--format 5|4] [--volume-size SIZE] [--naming part|old]
-                    [--comment TEXT] [--mtime EPOCH]
+                    [--comment TEXT] [--mtime EPOCH] [--compress [--solid] [--dictionary SIZE]]
                     [--add SRC[=ARCNAME]]... [--add-dir ARCNAME]... [--generate ARCNAME:SIZE]...
                     [--symlink ARCNAME=TARGET]... [--hardlink ARCNAME=TARGET]...
+                    [--filecopy ARCNAME=TARGET]... [--junction ARCNAME=TARGET]...
                     [--corrupt-member ARCNAME]...
 
 Members go into the archive in the order they are given. ARCNAME is written exactly as given, so
@@ -13,16 +14,28 @@ as its separator, as RAR 4 does. --add of a directory adds it and everything bel
 with an empty ARCNAME (`--add DIR=`) only what is below it, at the archive's root. --generate
 makes a member of SIZE bytes (suffix K, M or G: binary) from the pattern below without an input
 file and without holding it in memory. --symlink makes a link that RAR 5 keeps as a redirection
-record and RAR 4 as a Unix entry whose data is the target; --hardlink is RAR 5's only.
+record and RAR 4 as a Unix entry whose data is the target; --hardlink, --filecopy (a member that
+repeats an earlier one) and --junction are RAR 5's only.
 --corrupt-member stores that member with its middle byte inverted after its CRC was taken, so a
 reader's CRC check must fail.
+
+--compress (RAR 4 only) packs every file with the RAR 2.9 LZ format (unpack version 29, method
+0x33), with Huffman-coded blocks and no PPMd and no filters; directories, empty files and links
+carry no stream. The header keeps the CRC of the unpacked data; with --corrupt-member the byte
+inverted is the middle one of the packed stream. --dictionary (64K to 4M, a power of two, default
+4M) is as far back as a match reaches, and goes into every compressed file's header. --solid
+makes one stream of all files: the main header says so, every entry after the first is marked
+as continuing it, and matches reach back into the files before. How the streams are built is
+told at Compressor below. Compressing holds each member in memory and takes a few microseconds a
+byte: it is meant for archives of some hundred KB.
 
 With --volume-size the archive is a volume set: no volume is larger than SIZE bytes and a member
 continues from one volume into the next. --naming part (the default) writes name.part1.rar, ...,
 with the number as wide as the count needs (part01 from 10 volumes on); --naming old writes
 name.rar, name.r00, ... name.r99, name.s00, ... The written volumes are printed in order, one a
 line; earlier volumes of the same name in DIR are removed first, since a reader would take a stale
-later volume as part of the set.
+later volume as part of the set. A compressed member's packed stream is cut just as stored data
+is. A RAR 4 volume's end header carries its number, counting from 0.
 
 Times come from the source files, else the time of the run; --mtime fixes every time (seconds
 since 1970), so a re-run writes the same bytes. RAR 4 keeps DOS time, which is local time.
@@ -36,6 +49,7 @@ in page k.
 """
 
 import argparse
+import heapq
 import os
 import re
 import stat
@@ -90,10 +104,15 @@ class Member:
         self.size, self.source, self.target = size, source, target
         self.corrupt = False
         self.data_in_archive = False
+        # Set when compressed: the packed stream, the unpacked data's CRC, and whether the member
+        # goes on from the solid stream of the members before it.
+        self.packed, self.unpacked_crc, self.solid = None, 0, False
 
     def chunks(self):
         """The member's data in order, in pieces of at most CHUNK bytes."""
-        if self.kind == 'generated':
+        if self.packed is not None:
+            yield self.packed
+        elif self.kind == 'generated':
             for off in range(0, self.size, CHUNK):
                 yield pattern(off, min(CHUNK, self.size - off))
         elif self.kind == 'file':
@@ -119,6 +138,10 @@ def vint(value):
         else:
             out.append(byte)
             return bytes(out)
+
+
+# RAR 5's redirection record types.
+REDIRECTIONS = {'symlink': 1, 'junction': 3, 'hardlink': 4, 'filecopy': 5}
 
 
 class Rar5:
@@ -169,17 +192,15 @@ class Rar5:
         if m.kind == 'dir':
             file_flags |= 0x01
             attr = self.ATTR_DIRECTORY
-        elif m.kind in ('symlink', 'hardlink'):
+        elif m.kind in REDIRECTIONS:
             target = m.target.encode('utf-8')
             if m.kind == 'symlink':
                 host, attr = self.HOST_UNIX, 0o120777
-                record = vint(5) + vint(1) + vint(0) + vint(len(target)) + target
-            else:
-                record = vint(5) + vint(4) + vint(0) + vint(len(target)) + target
+            record = vint(5) + vint(REDIRECTIONS[m.kind]) + vint(0) + vint(len(target)) + target
             extra += vint(len(record)) + record
         else:
             file_flags |= 0x04
-        body = vint(file_flags) + vint(m.size if m.kind not in ('symlink', 'hardlink') else 0)
+        body = vint(file_flags) + vint(m.size if m.kind not in REDIRECTIONS else 0)
         body += vint(attr)
         if file_flags & 0x04:
             body += struct.pack('<I', crc)
@@ -197,15 +218,479 @@ class Rar5:
         return self._file_block(3, m, len(data), False, False, zlib.crc32(data), b'CMT') + data
 
 
+# ---- RAR 2.9 compression --------------------------------------------------------------------------
+# The tables and codes are those libarchive's RAR 4 reader decodes: a main code of 299 symbols
+# (literals, 256 end of block, 257 filter, 258 the last match again, 259-262 an old distance,
+# 263-270 a 2-byte match at a short distance, 271-298 a length slot with a distance from the
+# distance code), a distance code of 60 slots, a code of 17 for the low 4 bits of far distances
+# (16 repeats the last low value for it and the next 15) and a code of 28 length slots for the
+# old distances. Codes are canonical, at most 15 bits, read most significant bit first.
+
+MAIN_SYMBOLS, DISTANCE_SLOTS, LOW_SYMBOLS, LENGTH_SLOTS = 299, 60, 17, 28
+TABLE_LENGTHS = MAIN_SYMBOLS + DISTANCE_SLOTS + LOW_SYMBOLS + LENGTH_SLOTS
+MAX_CODE_LENGTH = 15
+LENGTH_BASES = (0, 1, 2, 3, 4, 5, 6, 7, 8, 10, 12, 14, 16, 20, 24, 28, 32, 40, 48, 56, 64, 80, 96,
+                112, 128, 160, 192, 224)
+LENGTH_BITS = (0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 1, 1, 2, 2, 2, 2, 3, 3, 3, 3, 4, 4, 4, 4, 5, 5, 5, 5)
+DISTANCE_BITS = (0, 0, 0, 0, 1, 1, 2, 2, 3, 3, 4, 4, 5, 5, 6, 6, 7, 7, 8, 8, 9, 9, 10, 10, 11, 11, 12,
+                 12, 13, 13, 14, 14, 15, 15, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16, 16,
+                 18, 18, 18, 18, 18, 18, 18, 18, 18, 18, 18, 18)
+DISTANCE_BASES = tuple(sum(1 << b for b in DISTANCE_BITS[:i]) for i in range(DISTANCE_SLOTS))
+SHORT_BASES = (0, 4, 8, 16, 32, 64, 128, 192)
+SHORT_BITS = (2, 2, 3, 4, 5, 6, 6, 6)
+MIN_DICTIONARY, MAX_DICTIONARY = 64 << 10, 4 << 20
+BLOCK_BYTES = 16 << 10  # unpacked bytes under one set of tables
+CHAIN_DEPTH = 16
+MAIN, DIST, LOW, LEN = 0, 1, 2, 3  # the four codes of a table block
+BITS = -1  # an op of plain bits: (BITS, value, count)
+REPEAT_LAST, OLD_DISTANCE, SHORT, LONG = 258, 259, 263, 271
+
+
+def _slots(bits, size):
+    """The slot of every value below size, for slots of 1 << bits[slot] values each."""
+    table = []
+    for slot, n in enumerate(bits):
+        table += [slot] * min(1 << n, size - len(table))
+    return table
+
+
+LENGTH_SLOT = _slots(LENGTH_BITS, 256)
+SHORT_SLOT = _slots(SHORT_BITS, 256)
+
+
+def distance_slot(value):
+    lo, hi = 0, DISTANCE_SLOTS - 1
+    while lo < hi:
+        mid = (lo + hi + 1) // 2
+        if DISTANCE_BASES[mid] <= value:
+            lo = mid
+        else:
+            hi = mid - 1
+    return lo
+
+
+def length_bonus(distance):
+    """What the reader adds to a long match's length for its distance."""
+    return (distance >= 0x2000) + (distance >= 0x40000)
+
+
+class BitWriter:
+    def __init__(self):
+        self.out, self.acc, self.count = bytearray(), 0, 0
+
+    def put(self, value, bits):
+        self.acc = (self.acc << bits) | value
+        self.count += bits
+        while self.count >= 8:
+            self.count -= 8
+            self.out.append((self.acc >> self.count) & 0xFF)
+        self.acc &= (1 << self.count) - 1
+
+    def align(self):
+        if self.count:
+            self.put(0, 8 - self.count)
+
+    def tell(self):
+        return len(self.out) * 8 + self.count
+
+
+def code_lengths(freqs, limit=MAX_CODE_LENGTH):
+    """Huffman code lengths of at most `limit` bits. The reader builds no table for a code that is
+    not complete, so a code in use has two symbols at least: a lone one gets a partner."""
+    used = [s for s, f in enumerate(freqs) if f]
+    lengths = [0] * len(freqs)
+    if not used:
+        return lengths
+    if len(used) == 1:
+        used.append(1 if used[0] == 0 else 0)
+    weights = [max(freqs[s], 1) for s in used]
+    while True:
+        heap = [(w, k, [k]) for k, w in enumerate(weights)]
+        heapq.heapify(heap)
+        depth = [0] * len(used)
+        tie = len(heap)
+        while len(heap) > 1:
+            w1, _, a = heapq.heappop(heap)
+            w2, _, b = heapq.heappop(heap)
+            for k in a:
+                depth[k] += 1
+            for k in b:
+                depth[k] += 1
+            heapq.heappush(heap, (w1 + w2, tie, a + b))
+            tie += 1
+        if max(depth) <= limit:
+            break
+        weights = [(w + 1) // 2 for w in weights]
+    for k, s in enumerate(used):
+        lengths[s] = depth[k]
+    return lengths
+
+
+def canonical_codes(lengths):
+    """Codes in the reader's order: by length, then by symbol."""
+    codes, code = [0] * len(lengths), 0
+    for length in range(1, MAX_CODE_LENGTH + 1):
+        for s, n in enumerate(lengths):
+            if n == length:
+                codes[s] = code
+                code += 1
+        code <<= 1
+    return codes
+
+
+def match_length(buf, a, b, limit):
+    n = 0
+    while n < limit and n < 8:
+        if buf[a + n] != buf[b + n]:
+            return n
+        n += 1
+    if n == limit or buf[a:a + limit] == buf[b:b + limit]:
+        return limit
+    lo, hi = n, limit  # buf[a:a+lo] matches, buf[a:a+hi] does not
+    while hi - lo > 1:
+        mid = (lo + hi) // 2
+        if buf[a + lo:a + mid] == buf[b + lo:b + mid]:
+            lo = mid
+        else:
+            hi = mid
+    return lo
+
+
+class Parser:
+    """Greedy LZ parse over one stream (a member, or every member of a solid archive) with a hash
+    chain of 3-byte keys. Besides the matches it keeps the reader's match history (old distances,
+    the last match), since which match symbol fits depends on it."""
+
+    def __init__(self, buf, dictionary):
+        self.buf, self.max_distance = buf, dictionary - 1
+        self.head, self.pairs, self.prev = {}, [-1] * 65536, [-1] * len(buf)
+        self.old, self.last_length, self.last_distance = [0, 0, 0, 0], 0, 0
+
+    def parse(self, start, end, lo):
+        """Tokens for buf[start:end], matching back no further than lo: a literal is its byte, a
+        match (symbol, length, distance) with symbol REPEAT_LAST, OLD_DISTANCE + index, SHORT or
+        LONG."""
+        buf, head, pairs, prev = self.buf, self.head, self.pairs, self.prev
+        max_distance, old = self.max_distance, self.old
+        last_length, last_distance = self.last_length, self.last_distance
+        tokens = []
+        append = tokens.append
+        i = start
+        while i < end:
+            left, room = end - i, i - lo
+            c = buf[i]
+            kind, length, distance, score = None, 1, 0, 0.5
+            # The last match once more, at the length it had.
+            n, d = last_length, last_distance
+            if n and n <= left and d <= room and buf[i - d] == c and \
+                    buf[i - d:i - d + n] == buf[i:i + n]:
+                kind, length, distance, score = REPEAT_LAST, n, d, n - 0.5
+            for index, d in enumerate(old):
+                if d and d <= room and buf[i - d] == c:
+                    n = match_length(buf, i - d, i, min(257, left))
+                    if n >= 2 and n - 1 > score:
+                        kind, length, distance, score = OLD_DISTANCE + index, n, d, n - 1
+            key = buf[i:i + 3]
+            p = head.get(key, -1)
+            prev[i] = p
+            head[key] = i
+            if left >= 3:
+                depth, best = CHAIN_DEPTH, 2
+                while p >= lo and i - p <= max_distance and depth:
+                    if buf[p + best] == buf[i + best]:
+                        d = i - p
+                        bonus = (d >= 0x2000) + (d >= 0x40000)
+                        n = match_length(buf, p, i, min(258 + bonus, left))
+                        if n > best and n >= 3 + bonus:
+                            best = n
+                            if n - 2 - (d >= 0x2000) > score:
+                                kind, length, distance, score = LONG, n, d, n - 2 - (d >= 0x2000)
+                            if n == left or n >= 258:
+                                break
+                    p = prev[p]
+                    depth -= 1
+            if left >= 2:
+                pair = c << 8 | buf[i + 1]
+                p = pairs[pair]
+                pairs[pair] = i
+                if kind is None and p >= lo and i - p <= 256:
+                    kind, length, distance = SHORT, 2, i - p
+            if kind is None:
+                append(c)
+                i += 1
+                continue
+            append((kind, length, distance))
+            if kind != REPEAT_LAST:
+                if kind < SHORT:
+                    del old[kind - OLD_DISTANCE]
+                else:
+                    old.pop()
+                old.insert(0, distance)
+                last_length, last_distance = length, distance
+            # Inside a long match only its ends are worth finding again, and skipping the rest
+            # keeps long runs fast.
+            inner = range(i + 1, i + length) if length <= 32 else \
+                list(range(i + 1, i + 16)) + list(range(i + length - 8, i + length))
+            for j in inner:
+                key = buf[j:j + 3]
+                prev[j] = head.get(key, -1)
+                head[key] = j
+                if j + 1 < end:
+                    pairs[buf[j] << 8 | buf[j + 1]] = j
+            i += length
+        self.last_length, self.last_distance = last_length, last_distance
+        return tokens
+
+
+class LowState:
+    """The reader's memory of far distances' low 4 bits: the last value and how many more far
+    distances take it without a symbol."""
+
+    def __init__(self):
+        self.last, self.valid, self.repeats = 0, False, 0
+
+
+def symbolize(tokens, low, ops, freqs):
+    """Appends the ops of `tokens` to ops and counts their symbols. A run of low values that the
+    reader repeats (symbol 16) is started only when the next 15 far distances of these tokens
+    take the same value and after a value was sent in this member, so no run is left open at the
+    end of a block or member and none depends on what came before the member."""
+    fars = [k for k, t in enumerate(tokens) if type(t) is tuple and t[0] == LONG and
+            distance_slot(t[2] - 1) > 9]
+    run = {}
+    for n in range(len(fars) - 1, -1, -1):
+        k = fars[n]
+        value = (tokens[k][2] - 1) & 15
+        run[k] = run[fars[n + 1]] + 1 if n + 1 < len(fars) and \
+            (tokens[fars[n + 1]][2] - 1) & 15 == value else 1
+    main, dist, lows, lens = freqs
+    for k, t in enumerate(tokens):
+        if type(t) is int:
+            ops.append((MAIN, t))
+            main[t] += 1
+            continue
+        kind, length, distance = t
+        if kind == REPEAT_LAST:
+            ops.append((MAIN, REPEAT_LAST))
+            main[REPEAT_LAST] += 1
+        elif kind < SHORT:
+            slot = LENGTH_SLOT[length - 2]
+            ops += [(MAIN, kind), (LEN, slot)]
+            main[kind] += 1
+            lens[slot] += 1
+            if LENGTH_BITS[slot]:
+                ops.append((BITS, length - 2 - LENGTH_BASES[slot], LENGTH_BITS[slot]))
+        elif kind == SHORT:
+            slot = SHORT_SLOT[distance - 1]
+            ops += [(MAIN, SHORT + slot), (BITS, distance - 1 - SHORT_BASES[slot], SHORT_BITS[slot])]
+            main[SHORT + slot] += 1
+        else:
+            coded = length - length_bonus(distance) - 3
+            slot = LENGTH_SLOT[coded]
+            ops.append((MAIN, LONG + slot))
+            main[LONG + slot] += 1
+            if LENGTH_BITS[slot]:
+                ops.append((BITS, coded - LENGTH_BASES[slot], LENGTH_BITS[slot]))
+            value = distance - 1
+            slot = distance_slot(value)
+            ops.append((DIST, slot))
+            dist[slot] += 1
+            extra, bits = value - DISTANCE_BASES[slot], DISTANCE_BITS[slot]
+            if slot <= 9:
+                if bits:
+                    ops.append((BITS, extra, bits))
+                continue
+            if bits > 4:
+                ops.append((BITS, extra >> 4, bits - 4))
+            if low.repeats:
+                low.repeats -= 1
+            elif low.valid and low.last == extra & 15 and run[k] >= 16:
+                ops.append((LOW, 16))
+                lows[16] += 1
+                low.repeats = 15
+            else:
+                ops.append((LOW, extra & 15))
+                lows[extra & 15] += 1
+                low.last, low.valid = extra & 15, True
+
+
+def write_tables(bw, lengths, old, keep):
+    """A table block: not PPMd, whether the old lengths are kept (then the new ones are sent as
+    differences from them, mod 16), the 20 lengths of the code for the lengths, and the 404
+    lengths in that code with runs of the previous length (16, 17) and of zeros (18, 19)."""
+    bw.align()
+    bw.put(0, 1)
+    bw.put(1 if keep else 0, 1)
+    base = old if keep else [0] * TABLE_LENGTHS
+    ops, i = [], 0
+    while i < TABLE_LENGTHS:
+        n = lengths[i]
+        run = 1
+        while i + run < TABLE_LENGTHS and lengths[i + run] == n and run < 138:
+            run += 1
+        if n == 0 and run >= 3:
+            ops.append((18, run - 3, 3) if run <= 10 else (19, run - 11, 7))
+        elif i and n == lengths[i - 1] and run >= 3:
+            ops.append((16, run - 3, 3) if run <= 10 else (17, run - 11, 7))
+        else:
+            ops.append(((n - base[i]) & 15, 0, 0))
+            run = 1
+        i += run
+    freqs = [0] * 20
+    for sym, _, _ in ops:
+        freqs[sym] += 1
+    pre = code_lengths(freqs)
+    i = 0
+    while i < 20:
+        if pre[i] == 0:
+            run = 1
+            while i + run < 20 and pre[i + run] == 0 and run < 17:
+                run += 1
+            if run >= 3:
+                bw.put(15, 4)
+                bw.put(run - 2, 4)
+                i += run
+                continue
+        bw.put(pre[i], 4)
+        if pre[i] == 15:
+            bw.put(0, 4)
+        i += 1
+    codes = canonical_codes(pre)
+    for sym, value, bits in ops:
+        bw.put(codes[sym], pre[sym])
+        if bits:
+            bw.put(value, bits)
+
+
+class Compressor:
+    """Packs members' data as RAR 2.9 LZ streams, one per member with data, each starting at its
+    own first byte, to be read by itself or, when solid, after the members before it.
+
+    A stream: tables (unless it goes on with the tables before it, below), then symbols; after the
+    symbol that brings a block to BLOCK_BYTES unpacked bytes, 256, bit 1 and a new set of tables
+    from the next byte; at the member's end 256, bit 0 (end of the member) and a bit that is 1
+    when the next member's stream starts with tables, then zero bits to the byte and zero bytes
+    until 10 bits follow the start of that last 256 (libarchive looks as far ahead for every
+    symbol). A set of tables starts with bit 0 (no PPMd) and the keep bit; the keep bit is set on
+    every second set of the archive when there is an earlier set to keep, and never on a
+    non-solid member's first set.
+
+    Not solid: a member refers to nothing before it, neither data nor old distances nor the last
+    match. Solid: the window, the tables, the old distances and the last match go on from member
+    to member, and the boundary before every second member with data after the first (the 3rd,
+    the 5th, ...) keeps the tables: the stream before it ends with 256, 0, 0, and the member's
+    stream starts with symbols, in tables that were made for both sides. Entries without data
+    (directories, empty files) take no part. In either mode a low-bits repeat (symbol 16 of that
+    code) is sent only after a low value of the same member and only when the next 15 far
+    distances of the same block and member take it too, so neither a member's start nor its end
+    depends on how a reader keeps that memory across members."""
+
+    def __init__(self, solid, dictionary):
+        self.solid, self.dictionary = solid, dictionary
+
+    def pack(self, datas):
+        """[packed bytes] for [unpacked bytes], in member order; empty data gives no stream."""
+        if self.solid:
+            whole = b''.join(datas)
+            parser = Parser(whole, self.dictionary)
+            tokens, at = [], 0
+            for data in datas:
+                tokens.append(parser.parse(at, at + len(data), 0))
+                at += len(data)
+        else:
+            tokens = []
+            for data in datas:
+                tokens.append(Parser(data, self.dictionary).parse(0, len(data), 0))
+        streams = [i for i, data in enumerate(datas) if data]
+        # Segments: (member, tokens); blocks: lists of segments under one set of tables.
+        blocks = []
+        for n, m in enumerate(streams):
+            pieces, piece, size = [], [], 0
+            for t in tokens[m]:
+                piece.append(t)
+                size += 1 if type(t) is int else t[1]
+                if size >= BLOCK_BYTES:
+                    pieces.append(piece)
+                    piece, size = [], 0
+            if piece:
+                pieces.append(piece)
+            keep_tables = self.solid and n % 2 == 0 and n > 0
+            for k, piece in enumerate(pieces):
+                if k == 0 and keep_tables:
+                    blocks[-1].append((m, piece))
+                else:
+                    blocks.append([(m, piece)])
+        low, member = LowState(), None
+        planned = []
+        for block in blocks:
+            freqs = [[0] * MAIN_SYMBOLS, [0] * DISTANCE_SLOTS, [0] * LOW_SYMBOLS, [0] * LENGTH_SLOTS]
+            segments = []
+            for m, piece in block:
+                if m != member:
+                    low.valid, member = False, m
+                ops = []
+                symbolize(piece, low, ops, freqs)
+                freqs[MAIN][256] += 1
+                segments.append((m, ops))
+            lengths = []
+            for f in freqs:
+                lengths += code_lengths(f)
+            planned.append((lengths, segments))
+        packed = {}
+        old, tables = None, 0
+        writers = {}
+        for b, (lengths, segments) in enumerate(planned):
+            for s, (m, ops) in enumerate(segments):
+                bw = writers.get(m)
+                fresh = bw is None
+                if fresh:
+                    bw = writers[m] = BitWriter()
+                    if not self.solid:
+                        old = None
+                if s == 0:
+                    write_tables(bw, lengths, old, old is not None and tables % 2 == 1)
+                    old, tables = lengths, tables + 1
+                    codes = [canonical_codes(lengths[:MAIN_SYMBOLS]),
+                             canonical_codes(lengths[MAIN_SYMBOLS:MAIN_SYMBOLS + DISTANCE_SLOTS]),
+                             canonical_codes(lengths[MAIN_SYMBOLS + DISTANCE_SLOTS:-LENGTH_SLOTS]),
+                             canonical_codes(lengths[-LENGTH_SLOTS:])]
+                    sizes = [lengths[:MAIN_SYMBOLS],
+                             lengths[MAIN_SYMBOLS:MAIN_SYMBOLS + DISTANCE_SLOTS],
+                             lengths[MAIN_SYMBOLS + DISTANCE_SLOTS:-LENGTH_SLOTS],
+                             lengths[-LENGTH_SLOTS:]]
+                put = bw.put
+                for op in ops:
+                    if op[0] == BITS:
+                        put(op[1], op[2])
+                    else:
+                        put(codes[op[0]][op[1]], sizes[op[0]][op[1]])
+                last_of_member = (s + 1 < len(segments) and segments[s + 1][0] != m) or (
+                    s + 1 == len(segments) and (b + 1 == len(planned) or planned[b + 1][1][0][0] != m))
+                at = bw.tell()
+                put(codes[MAIN][256], sizes[MAIN][256])
+                if last_of_member:
+                    put(0, 1)
+                    put(0 if s + 1 < len(segments) else 1, 1)
+                    bw.align()
+                    # The reader looks 10 bits ahead for every symbol, the last one too.
+                    while len(bw.out) * 8 < at + 10:
+                        bw.out.append(0)
+                    packed[m] = bytes(bw.out)
+                else:
+                    put(1, 1)
+        return [packed.get(i, b'') for i in range(len(datas))]
+
+
 class Rar4:
     signature = b'Rar!\x1a\x07\x00'
-    MHD_VOLUME, MHD_NEWNUMBERING, MHD_FIRSTVOLUME = 0x0001, 0x0010, 0x0100
-    LHD_SPLIT_BEFORE, LHD_SPLIT_AFTER, LHD_DIRECTORY = 0x0001, 0x0002, 0x00E0
+    MHD_VOLUME, MHD_SOLID, MHD_NEWNUMBERING, MHD_FIRSTVOLUME = 0x0001, 0x0008, 0x0010, 0x0100
+    LHD_SPLIT_BEFORE, LHD_SPLIT_AFTER, LHD_SOLID, LHD_DIRECTORY = 0x0001, 0x0002, 0x0010, 0x00E0
     LHD_LARGE, LHD_UNICODE, LONG_BLOCK = 0x0100, 0x0200, 0x8000
     HOST_WIN32, HOST_UNIX = 2, 3
+    STORE, NORMAL = 0x30, 0x33
 
-    def __init__(self, naming):
-        self.naming = naming
+    def __init__(self, naming, solid=False, dictionary=MAX_DICTIONARY):
+        self.naming, self.solid, self.dictionary = naming, solid, dictionary
 
     @staticmethod
     def block(kind, flags, body):
@@ -220,6 +705,8 @@ class Rar4:
                 flags |= self.MHD_NEWNUMBERING
             if index == 0:
                 flags |= self.MHD_FIRSTVOLUME
+        if self.solid:
+            flags |= self.MHD_SOLID
         return self.block(0x73, flags, bytes(6))
 
     def end_header(self, volume, more, index):
@@ -267,6 +754,13 @@ class Rar4:
     def _file_block(self, kind, m, name, part, split_before, split_after, crc, flags=LONG_BLOCK):
         host, attr = self.HOST_WIN32, 0x20
         unp = m.size
+        version, method = 20, self.STORE
+        if m.packed is not None:
+            version, method = 29, self.NORMAL
+            # The dictionary size: 64 KB << n in the bits that hold 7 for a directory.
+            flags |= (self.dictionary.bit_length() - 17) << 5
+        if m.solid:
+            flags |= self.LHD_SOLID
         if m.kind == 'dir':
             flags |= self.LHD_DIRECTORY
             attr = 0x10
@@ -282,8 +776,8 @@ class Rar4:
         if large:
             flags |= self.LHD_LARGE
         ftime = self.dos_time(m.mtime) if m.mtime is not None else 0
-        body = struct.pack('<IIBIIBBHI', part & 0xFFFFFFFF, unp & 0xFFFFFFFF, host, crc, ftime, 20, 0x30,
-                           len(field), attr)
+        body = struct.pack('<IIBIIBBHI', part & 0xFFFFFFFF, unp & 0xFFFFFFFF, host, crc, ftime, version,
+                           method, len(field), attr)
         if large:
             body += struct.pack('<II', part >> 32, unp >> 32)
         return self.block(kind, flags, body + field)
@@ -351,6 +845,8 @@ class Writer:
     def write_member(self, m):
         data_size = len(m.target.encode('utf-8')) if m.data_in_archive else (
             m.size if m.kind in ('file', 'generated') else 0)
+        if m.packed is not None:
+            data_size = len(m.packed)
         splittable = m.kind in ('file', 'generated') and data_size > 0
         remaining, whole_crc, first = data_size, 0, True
         chunks = m.chunks()
@@ -392,7 +888,9 @@ class Writer:
                 written += len(piece)
                 left -= len(piece)
             # A part that the member goes on from keeps the CRC of its own bytes; the last part
-            # keeps the CRC of the whole member.
+            # keeps the CRC of the whole member, unpacked.
+            if m.packed is not None:
+                whole_crc = m.unpacked_crc
             header = self.fmt.file_header(m, part, not first, split_after,
                                           part_crc if split_after else whole_crc)
             end = self.f.tell()
@@ -475,7 +973,7 @@ def collect(args, default_mtime):
         elif kind == 'generate':
             name, size = split_pair(value, ':', '--generate')
             members.append(Member(name, 'generated', default_mtime, size=parse_size(size)))
-        elif kind in ('symlink', 'hardlink'):
+        elif kind in REDIRECTIONS:
             name, target = split_pair(value, '=', '--' + kind)
             members.append(Member(name, kind, default_mtime, target=target))
     names = [m.name for m in members]
@@ -487,6 +985,16 @@ def collect(args, default_mtime):
     if len(set(names)) != len(names):
         raise SystemExit('rarwrite: a name is given twice')
     return members
+
+
+def compress(members, solid, dictionary):
+    files = [m for m in members if m.kind in ('file', 'generated')]
+    datas = [b''.join(m.chunks()) for m in files]
+    for m, data, packed in zip(files, datas, Compressor(solid, dictionary).pack(datas)):
+        m.packed, m.unpacked_crc = packed, zlib.crc32(data)
+    if solid:
+        for m in members[1:]:
+            m.solid = True
 
 
 def main(argv=None):
@@ -502,16 +1010,31 @@ def main(argv=None):
     p.add_argument('--generate', action=Ordered, metavar='ARCNAME:SIZE')
     p.add_argument('--symlink', action=Ordered, metavar='ARCNAME=TARGET')
     p.add_argument('--hardlink', action=Ordered, metavar='ARCNAME=TARGET')
+    p.add_argument('--filecopy', action=Ordered, metavar='ARCNAME=TARGET')
+    p.add_argument('--junction', action=Ordered, metavar='ARCNAME=TARGET')
     p.add_argument('--corrupt-member', action='append', metavar='ARCNAME')
+    p.add_argument('--compress', action='store_true', help='RAR 4: pack files with RAR 2.9 LZ')
+    p.add_argument('--solid', action='store_true', help='with --compress: one stream for all files')
+    p.add_argument('--dictionary', type=parse_size, default=MAX_DICTIONARY,
+                   help='with --compress: how far back a match reaches, 64K to 4M (default 4M)')
     args = p.parse_args(argv)
 
-    fmt = Rar5(args.naming) if args.format == '5' else Rar4(args.naming)
+    if args.compress and args.format != '4':
+        raise SystemExit('rarwrite: --compress is for RAR 4 only')
+    if args.solid and not args.compress:
+        raise SystemExit('rarwrite: --solid needs --compress')
+    d = args.dictionary
+    if d & (d - 1) or not MIN_DICTIONARY <= d <= MAX_DICTIONARY:
+        raise SystemExit('rarwrite: --dictionary is a power of two from 64K to 4M')
+    fmt = Rar5(args.naming) if args.format == '5' else Rar4(args.naming, args.solid, d)
     members = collect(args, args.mtime if args.mtime is not None else time.time())
     for m in members:
-        if m.kind == 'hardlink' and isinstance(fmt, Rar4):
-            raise SystemExit('rarwrite: RAR 4 has no hard links')
+        if m.kind in ('hardlink', 'filecopy', 'junction') and isinstance(fmt, Rar4):
+            raise SystemExit(f'rarwrite: RAR 4 has no --{m.kind}')
         # RAR 4 keeps a Unix symlink's target as the entry's data.
         m.data_in_archive = m.kind == 'symlink' and isinstance(fmt, Rar4)
+    if args.compress:
+        compress(members, args.solid, d)
     os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
     for path in Writer(fmt, args.out, args.volume_size, args.comment).write(members):
         print(path)

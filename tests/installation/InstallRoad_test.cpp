@@ -184,17 +184,19 @@ TEST(InstallRoad, ACorruptMemberIsNamedAndNothingIsCompleted) {
 TEST(InstallRoad, ACutArchiveIsNeverACompletedInstall) {
     struct Cut {
         const char* volume;
-        int block;       // of the volume's blocks, the signature being 0; negative counts from the end
-        size_t into;     // bytes into that block
+        int block;   // of the volume's blocks, the signature being 0; negative counts from the end
+        size_t into; // bytes into that block
         const char* text;
     };
     const Cut cuts[] = {
         {"korvadel.part3.rar", -1, 0,
          "The archive is damaged after the file data\\music\\credits.dat. Files installed: 6."},
         {"korvadel.part3.rar", -2, 14056,
-         "The file data\\music\\credits.dat could not be installed: its data is corrupt. Files that failed: 1. "
+         "The file data\\music\\credits.dat could not be installed: its data is corrupt. Files that failed: "
+         "1. "
          "The archive is damaged after the file data\\music\\halls.dat. Files installed: 5."},
-        {"korvadel.part2.rar", 3, 20, "The archive is damaged after the file korvadel.exe. Files installed: 1."},
+        {"korvadel.part2.rar", 3, 20,
+         "The archive is damaged after the file korvadel.exe. Files installed: 1."},
         {"korvadel.part1.rar", 3, 20, "The archive is damaged. Files installed: 0."},
     };
     for (const Cut& cut : cuts) {

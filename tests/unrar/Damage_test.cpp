@@ -79,7 +79,8 @@ TEST_P(CutArchive, NeverPassesForCompleteAndKeepsOnlyWholeFiles) {
                           v == volumes[cutVolume] ? whole.substr(0, cut) : ReadFile(v));
             RunOptions options;
             options.readsPastErrors = 8;
-            ArchiveRun run = RunArchive(scratch.Path() / "in" / volumes[0].filename(), scratch.Path() / "out", options);
+            ArchiveRun run =
+                RunArchive(scratch.Path() / "in" / volumes[0].filename(), scratch.Path() / "out", options);
             ++runs;
 
             const Tree got = ReadTree(scratch.Path() / "out");
@@ -116,7 +117,7 @@ TEST_P(CutArchive, NeverPassesForCompleteAndKeepsOnlyWholeFiles) {
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, CutArchive,
                          testing::Values("rar5-single", "rar4-single", "rar5-parts", "rar4-old-naming",
-                                         "rar5-short-last-volume"),
+                                         "rar5-short-last-volume", "rar4-solid", "rar4-solid-parts"),
                          [](const testing::TestParamInfo<const char*>& info) {
                              std::string name = info.param;
                              std::replace(name.begin(), name.end(), '-', '_');
@@ -223,11 +224,7 @@ int CALLBACK CallBackIntoTheLibrary(unsigned char*, int) {
 
 TEST(Handles, AreRefusedWhileBusyAndAfterClose) {
     const fs::path first = VolumesOf(Fixtures() / "rar5-parts").front();
-    std::string name = Ansi(first);
-    RAROpenRecord open{};
-    open.ArcName = name.data();
-    open.OpenMode = RarOpenExtract;
-    RarHandle handle = RAROpenArchive(&open);
+    RarHandle handle = OpenForExtraction(first);
     ASSERT_NE(handle, nullptr);
     busyHandle = handle;
     busyAnswers.clear();

@@ -12,15 +12,12 @@ using namespace unrartest;
 namespace {
 
 int OpenResult(const fs::path& path) {
-    std::string name = Ansi(path);
-    RAROpenRecord open{};
-    open.ArcName = name.data();
-    open.OpenMode = RarOpenExtract;
-    RarHandle handle = RAROpenArchive(&open);
-    EXPECT_EQ(handle == nullptr, open.OpenResult != RarOk);
+    int result = RarOk;
+    RarHandle handle = OpenForExtraction(path, &result);
+    EXPECT_EQ(handle == nullptr, result != RarOk);
     if (handle)
         RARCloseArchive(handle);
-    return int(open.OpenResult);
+    return result;
 }
 
 // A file's bytes, or "<dir>", by a path std::filesystem cannot take.
@@ -167,11 +164,7 @@ TEST(Password, EncryptedMembersAreReportedAndPassedOver) {
 TEST(Destination, ANamedTargetAndALongPathAreWritten) {
     TempFolder scratch;
     const fs::path archive = VolumesOf(Fixtures() / "rar4-single").front();
-    std::string name = Ansi(archive);
-    RAROpenRecord open{};
-    open.ArcName = name.data();
-    open.OpenMode = RarOpenExtract;
-    RarHandle handle = RAROpenArchive(&open);
+    RarHandle handle = OpenForExtraction(archive);
     ASSERT_NE(handle, nullptr);
     RARHeaderData header{};
     ASSERT_EQ(RARReadHeader(handle, &header), RarOk);

@@ -148,6 +148,17 @@ std::string Difference(const Tree& got, const Tree& want) {
     return out;
 }
 
+RarHandle OpenForExtraction(const fs::path& archive, int* openResult) {
+    std::string name = Ansi(archive);
+    RAROpenRecord open{};
+    open.ArcName = name.data();
+    open.OpenMode = RarOpenExtract;
+    RarHandle handle = RAROpenArchive(&open);
+    if (openResult)
+        *openResult = int(open.OpenResult);
+    return handle;
+}
+
 ArchiveRun RunArchive(const fs::path& archive, const fs::path& destination, const RunOptions& options) {
     ArchiveRun run;
     std::string arcName = Ansi(archive);
@@ -182,8 +193,10 @@ ArchiveRun RunArchive(const fs::path& archive, const fs::path& destination, cons
             continue;
         member.arcName = member.header.ArcName;
         member.fileName = member.header.FileName;
-        member.result =
-            RARProcessFile(handle, options.operation, dest.empty() ? nullptr : dest.data(), nullptr);
+        int operation = options.operationOf ? options.operationOf(member.fileName) : options.operation;
+        member.result = RARProcessFile(handle, operation, dest.empty() ? nullptr : dest.data(), nullptr);
+        if (options.onMember)
+            options.onMember(member);
         run.members.push_back(member);
     }
     current = nullptr;

@@ -67,16 +67,23 @@ struct ArchiveRun {
 
 struct RunOptions {
     int operation = RarExtract;
+    // The operation for each member by its name, in place of `operation`.
+    std::function<int(const std::string& fileName)> operationOf;
     const char* password = nullptr;
     unsigned commentRoom = 4096;
     // Called on every volume callback; the default gives up on a missing volume.
     std::function<int(char* arcName, int mode)> onVolume;
     std::function<void(const unsigned char* data, int size)> onData;
+    // Called when a member has been processed.
+    std::function<void(const Member& member)> onMember;
     // The data callback's answer to each block; 1 (go on) when unset.
     std::function<int()> dataAnswer;
     // Reads on after a header that could not be read, as the interface allows, for this many more.
     int readsPastErrors = 0;
 };
+
+// `archive` opened for extraction, without a comment buffer; null when it cannot be, and why.
+RarHandle OpenForExtraction(const fs::path& archive, int* openResult = nullptr);
 
 // Opens `archive`, reads every header and processes each member into `destination` (none for an
 // empty path), as the program does, until a header cannot be read (or, with readsPastErrors, until

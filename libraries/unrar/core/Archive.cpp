@@ -346,7 +346,8 @@ int Archive::Extract(const std::string* destPath, const std::string* destName) {
         target = Join(base, relative);
     // Links are not made, whatever they point at: an installer has no use for them, and where they
     // lead is the archive's choice. A copy or hard link of a file this run wrote is made as a copy.
-    const bool copy = record.redirection == Redirection::FileCopy || record.redirection == Redirection::HardLink;
+    const bool copy =
+        record.redirection == Redirection::FileCopy || record.redirection == Redirection::HardLink;
     auto source = written.end();
     if (copy)
         source = written.find(SafeRelativePath(WideOfUtf8(record.redirectionTarget)));

@@ -30,7 +30,9 @@ bool IsDeviceName(const std::wstring& component) {
             return true;
     }
     // Windows takes the superscript digits one to three for ports as well.
-    auto portDigit = [](wchar_t c) { return (c >= L'0' && c <= L'9') || c == 0xB9 || c == 0xB2 || c == 0xB3; };
+    auto portDigit = [](wchar_t c) {
+        return (c >= L'0' && c <= L'9') || c == 0xB9 || c == 0xB2 || c == 0xB3;
+    };
     return stem.size() == 4 && (stem.compare(0, 3, L"COM") == 0 || stem.compare(0, 3, L"LPT") == 0) &&
            portDigit(stem[3]);
 }

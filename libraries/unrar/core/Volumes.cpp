@@ -41,7 +41,8 @@ bool Volumes::Fits(const Volume& candidate) const {
     const VolumeLayout& layout = candidate.layout;
     if (layout.format != first.format || !layout.isVolume || layout.firstVolume)
         return false;
-    if (layout.volumeNumber && first.volumeNumber && *layout.volumeNumber != *first.volumeNumber + volumes.size())
+    if (layout.volumeNumber && first.volumeNumber &&
+        *layout.volumeNumber != *first.volumeNumber + volumes.size())
         return false;
     bool split = !last.members.empty() && last.members.back().splitAfter;
     bool continues = !layout.members.empty() && layout.members.front().splitBefore;
