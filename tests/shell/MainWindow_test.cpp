@@ -149,6 +149,9 @@ TEST(MainWindow, ALitWordChangesOnlyItsOwnPixels) {
     int changedInside = 0, changedOutside = 0;
     for (int y = 0; y < plain.height; ++y)
         for (int x = 0; x < plain.width; ++x) {
+            // The scrolling line moves on its own timer: a tick may fall between the two pictures.
+            if (x >= 58 && y >= 6 && y < 24)
+                continue;
             bool inside = x >= 12 && x < 134 && y >= 289 && y < 341;
             bool changed = plain.At(x, y) != lit.At(x, y);
             (inside ? changedInside : changedOutside) += changed;
