@@ -25,7 +25,9 @@ trap cleanup EXIT
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static -I"$root/libraries/unrar" \
     "$here/unrar_bench.cpp" "$build/libraries/unrar/libunrar.dll.a" -o "$work/unrar_bench.exe"
 cp "$build/bin/unrar.dll" "$work/"
-gcc -O2 -Wall -Wextra -Werror "$here/la_extract.c" -larchive -o "$work/la_extract"
+# The same patched libarchive as the DLL's, built for this machine.
+native=$("$root/tools/deps.sh" --prefix native)
+gcc -O2 -Wall -Wextra -Werror -I"$native/include" "$here/la_extract.c" "$native/lib/libarchive.a" -o "$work/la_extract"
 
 echo "Writing the inputs..." >&2
 mkdir -p "$work/set" "$work/sample"
