@@ -207,7 +207,7 @@ std::string TForm5::Report() const {
         std::string what = o.archiveCode == RarBadData
                                ? "The archive is damaged" + where
                                : "The archive could not be read" + where + ": " + Cause(o.archiveCode);
-        text += (text.empty() ? "" : " ") + what + ". Files installed: " + std::to_string(o.installed) + ".";
+        text += (text.empty() ? "" : "\n") + what + ". Files installed: " + std::to_string(o.installed) + ".";
     }
     return text;
 }

@@ -193,7 +193,7 @@ TEST(InstallRoad, ACutArchiveIsNeverACompletedInstall) {
          "The archive is damaged after the file data\\music\\credits.dat. Files installed: 6."},
         {"korvadel.part3.rar", -2, 14056,
          "The file data\\music\\credits.dat could not be installed: its data is corrupt. Files that failed: "
-         "1. "
+         "1.\n"
          "The archive is damaged after the file data\\music\\halls.dat. Files installed: 5."},
         {"korvadel.part2.rar", 3, 20,
          "The archive is damaged after the file korvadel.exe. Files installed: 1."},
