@@ -36,6 +36,8 @@ korvadel_add_test(NAME wordcap_windows_test SOURCES components/WordcapWindows_te
 # Not a test: the demo walks the installer through its windows with it for the documentation.
 add_executable(tour tour/tour.cpp)
 target_link_libraries(tour PRIVATE korvadel_driver)
+# What tools/demo.sh runs, and nothing else: the program, its two libraries, the tour and the archive.
+add_custom_target(demo DEPENDS installer unrar music tour fixtures_demo)
 
 # The main window made by a small program of its own, so that Playmod can be called as the tests like.
 add_executable(playmod_probe WIN32 shell/playmod_probe.cpp ${PROJECT_SOURCE_DIR}/shell/Unit1.cpp

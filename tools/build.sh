@@ -14,5 +14,6 @@ build() {
     cmake --build "$dir" -j"$(nproc)"
 }
 
-build x86_64-w64-mingw32 "$root/build"
+# Set outright: tools/demo.sh may have configured build/ for the demo alone.
+build x86_64-w64-mingw32 "$root/build" -DKORVADEL_TESTS=ON -DKORVADEL_NATIVE=ON
 build i686-w64-mingw32 "$root/build-i686" -DKORVADEL_TESTS=OFF

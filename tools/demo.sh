@@ -1,13 +1,35 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, lays out the demo product in build/demo/product and runs the
-# installer on it: on the current display if there is one, else on a fresh Xvfb, where it installs the
-# demo product through the dialogs and keeps a picture of each window in docs/.
+# Installs what is missing, builds what the demo needs (the x86_64 program, its two libraries, the tour
+# and the demo archive; no tests, no i686: tools/build.sh builds everything), lays out the demo product
+# in build/demo/product and runs the installer on it: on the current display if there is one, else on
+# a fresh Xvfb, where it installs the demo product through the dialogs and keeps a picture of each
+# window in build/demo-pictures/.
+#   tools/demo.sh                  as above
+#   tools/demo.sh --refresh-docs   takes the pictures on a fresh Xvfb whatever the display, and copies
+#                                  those that show something new over the committed ones in docs/
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 demo=$root/build/demo
 product=$demo/product
+pictures=$root/build/demo-pictures
+triplet=x86_64-w64-mingw32
 
-"$root/tools/build.sh"
+refresh=
+case $* in
+    '') ;;
+    --refresh-docs) refresh=1 ;;
+    *) echo "usage: $0 [--refresh-docs]" >&2; exit 2 ;;
+esac
+
+prefix=$("$root/tools/deps.sh" --prefix "$triplet")
+# A first configuration leaves out the native libarchive builds only the tests need; tools/build.sh
+# turns them on when it comes to build everything.
+native=()
+[[ -f $root/build/CMakeCache.txt ]] || native=(-DKORVADEL_NATIVE=OFF)
+echo "demo.sh: building the program, its libraries and the demo archive in build/ (a few minutes the first time)" >&2
+cmake -S "$root" -B "$root/build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$triplet.cmake" \
+    -DKORVADEL_DEPS_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release "${native[@]}" >/dev/null
+cmake --build "$root/build" --target demo -j"$(nproc)"
 
 rm -rf "$product"
 mkdir -p "$product"
@@ -15,7 +37,8 @@ cp "$root/build/bin/install.exe" "$root/build/bin/unrar.dll" "$root/tools/demo/i
     "$root/tools/demo/korvadel.nfo" "$root/build/fixtures/demo/"korvadel.part*.rar "$product/"
 cp "$root/build/bin/install.dll" "$root/tools/demo/install.dat" "$product/"
 
-if [[ -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
+echo "demo.sh: starting Wine (setting up its prefix the first time takes under a minute)" >&2
+if [[ -z $refresh && -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
     KORVADEL_RIG_DISPLAY=$DISPLAY "$root/tests/rig/start.sh" "$demo"
     trap '"$root/tests/rig/stop.sh" "$demo"' EXIT
     cd "$product"
@@ -27,11 +50,20 @@ fi
 trap '"$root/tests/rig/stop.sh" "$demo"' EXIT
 # Without a display the demo takes the installer through its windows and keeps a picture of each.
 windows_path() { echo "Z:${1//\//\\}"; }
-rm -rf "$demo/shots"
-mkdir -p "$demo/shots" "$root/docs"
+rm -rf "$demo/shots" "$pictures"
+mkdir -p "$demo/shots" "$pictures"
 "$root/tests/rig/wine-run" "$demo" "$root/build/bin/tour.exe" "$(windows_path "$product")" \
     "$(windows_path "$demo/shots")"
 for shot in "$demo"/shots/*.bmp; do
-    convert "$shot" "$root/docs/$(basename "${shot%.bmp}").png"
+    convert "$shot" "$pictures/$(basename "${shot%.bmp}").png"
 done
-echo "Installed into $product/Korvadel; pictures of each window in $root/docs/"
+echo "Installed into $product/Korvadel; pictures of each window in $pictures/"
+if [[ -n $refresh ]]; then
+    # A PNG carries the time it was written: only a picture that shows something else is replaced.
+    for picture in "$pictures"/*.png; do
+        doc=$root/docs/${picture##*/}
+        compare -metric AE "$picture" "$doc" null: >/dev/null 2>&1 && continue
+        cp "$picture" "$doc"
+        echo "Refreshed $doc"
+    done
+fi

@@ -45,7 +45,9 @@ source_dir() {
 fetch() {
     # Unpacked aside and moved in whole, so an interrupted fetch is never taken for a source.
     local tmp; tmp=$(mktemp -d "$cache/src/.fetch.XXXXXX")
-    (cd "$tmp" && apt-get source -q -o APT::Sandbox::User="$(id -un)" "$1")
+    echo "deps.sh: fetching Debian's source of $1"
+    (cd "$tmp" && apt-get source -q -o APT::Sandbox::User="$(id -un)" "$1") ||
+        die "could not fetch the source of $1: see apt's message above; check the network and the deb-src entry in apt's sources, then run $0 again"
     local dsc=("$tmp/$1"_*.dsc) dirs=("$tmp/$1"-[0-9]*/)
     local version=${dsc[0]##*_}
     mv "${dirs[0]}" "$cache/src/$1-${version%.dsc}"
@@ -70,11 +72,29 @@ if ((${#fetches[@]})) && ! grep -qsE '^[[:space:]]*(deb-src|Types:.*deb-src)' /e
     sed -E 's/^Types:.*/Types: deb-src/' /etc/apt/sources.list.d/debian.sources |
         $sudo tee /etc/apt/sources.list.d/korvadel-deb-src.sources >/dev/null
 fi
+# Another package manager (an update running in the background) may hold dpkg's lock for a while.
+wait_lock=(-o DPkg::Lock::Timeout=300)
+# apt 2.6 waits for dpkg's lock only, not for the lists': an update meeting a held one is tried again.
+update_lists() {
+    local log=$cache/logs/apt-update.log try
+    for try in {1..30}; do
+        $sudo apt-get update "${wait_lock[@]}" 2>"$log" && { cat "$log"; return; }
+        cat "$log"
+        grep -q 'Could not get lock' "$log" || break
+        echo "deps.sh: another package manager holds apt's lists; trying again in 10 s ($try of 30)"
+        sleep 10
+    done
+    die "apt-get update failed: see its message above; check the network and apt's sources, then run $0 again"
+}
 if ((${#missing[@]} + ${#fetches[@]})); then
-    $sudo apt-get update
+    echo "deps.sh: updating apt's package lists"
+    update_lists
 fi
 if ((${#missing[@]})); then
-    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${missing[@]}"
+    echo "deps.sh: installing ${#missing[@]} packages (a few minutes on a fresh machine): ${missing[*]}"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${wait_lock[@]}" \
+        "${missing[@]}" ||
+        die "could not install ${missing[*]}: see apt's message above; once that is dealt with (or they are installed by hand: ${sudo:+sudo }apt-get install ${missing[*]}), run $0 again"
 fi
 for name in "${fetches[@]}"; do
     fetch "$name"
@@ -236,7 +256,12 @@ for t in "${targets[@]}"; do
         prefix=$cache/deps/$t/$key
     fi
     if [[ $(cat "$prefix/stamp" 2>/dev/null) != "$recipe" ]]; then
-        echo "deps.sh: building the engines for $t into $prefix"
+        case $t in
+            native) what='libarchive (about 3 min)' ;;
+            native-fuzz) what='libarchive with AddressSanitizer for the fuzzer (about 4 min)' ;;
+            *) what='libjpeg-turbo, libxmp and libarchive (about 5 min)' ;;
+        esac
+        echo "deps.sh: building $what for $t into $prefix; its logs: $cache/logs/$t-*.log"
         if [[ $t == native* ]]; then build_native; else build; fi
         echo "$recipe" >"$prefix/stamp"
     fi

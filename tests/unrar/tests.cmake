@@ -13,6 +13,8 @@ endif()
 # run to run, and fuzzes for a bounded time.
 # The fuzzer's instrumented libarchive is built when the project is configured, not in the test's
 # time; should that fail, the test meets and reports the same failure.
-execute_process(COMMAND ${PROJECT_SOURCE_DIR}/tools/deps.sh --prefix native-fuzz OUTPUT_QUIET ERROR_QUIET)
-add_test(NAME unrar_fuzz COMMAND ${PROJECT_SOURCE_DIR}/tools/fuzz-unrar.sh 60)
-set_tests_properties(unrar_fuzz PROPERTIES TIMEOUT 300 ENVIRONMENT "KORVADEL_FUZZ_DIR=${CMAKE_BINARY_DIR}/fuzz")
+if(KORVADEL_NATIVE)
+    execute_process(COMMAND ${PROJECT_SOURCE_DIR}/tools/deps.sh --prefix native-fuzz OUTPUT_QUIET ERROR_QUIET)
+    add_test(NAME unrar_fuzz COMMAND ${PROJECT_SOURCE_DIR}/tools/fuzz-unrar.sh 60)
+    set_tests_properties(unrar_fuzz PROPERTIES TIMEOUT 300 ENVIRONMENT "KORVADEL_FUZZ_DIR=${CMAKE_BINARY_DIR}/fuzz")
+endif()
