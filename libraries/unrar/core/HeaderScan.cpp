@@ -408,8 +408,6 @@ int ScanRar5(InputFile& file, VolumeLayout& layout) {
     for (;;) {
         if (!ReadAt(file, pos, 4 + 3, h))
             return RarReadError;
-        if (h.size() < 5 && !sawMain)
-            return RarBadArchive;
         if (h.size() < 5)
             break; // cut off: RAR 5 always ends with its end header
         Cursor sizeField(h, 4, h.size());
