@@ -1,13 +1,18 @@
 # The engines we build on come from Debian's sources, cross-built by tools/deps.sh into a prefix
 # outside the clone: KORVADEL_DEPS_PREFIX/{include,lib}.
-set(KORVADEL_DEPS_PREFIX "" CACHE PATH "Prefix of the cross-built libjpeg-turbo, libxmp and libarchive")
+set(KORVADEL_DEPS_PREFIX "" CACHE PATH "Prefix of the cross-built libjpeg-turbo, libxmp, libarchive and zlib")
 if(NOT KORVADEL_DEPS_PREFIX OR NOT EXISTS "${KORVADEL_DEPS_PREFIX}/include")
     message(FATAL_ERROR "KORVADEL_DEPS_PREFIX is not set or empty: run tools/deps.sh and pass its prefix")
 endif()
 
+# The path is set again at every configuration: a tree moved to another prefix (new engines, new
+# patches) must not go on linking the old one's libraries.
 function(korvadel_dependency target library)
-    find_library(${target}_LIBRARY NAMES ${library} PATHS "${KORVADEL_DEPS_PREFIX}/lib"
-                 NO_DEFAULT_PATH NO_CMAKE_FIND_ROOT_PATH REQUIRED)
+    set(path "${KORVADEL_DEPS_PREFIX}/lib/${library}")
+    if(NOT EXISTS "${path}")
+        message(FATAL_ERROR "${path} is missing: run tools/deps.sh and pass its prefix")
+    endif()
+    set(${target}_LIBRARY "${path}" CACHE FILEPATH "The ${library} of KORVADEL_DEPS_PREFIX" FORCE)
     add_library(Korvadel::${target} STATIC IMPORTED GLOBAL)
     set_target_properties(Korvadel::${target} PROPERTIES
         IMPORTED_LOCATION "${${target}_LIBRARY}"
@@ -17,4 +22,7 @@ endfunction()
 
 korvadel_dependency(jpeg libjpeg.a)
 korvadel_dependency(xmp libxmp.a LIBXMP_STATIC)
+korvadel_dependency(zlib libz.a)
 korvadel_dependency(archive libarchive.a LIBARCHIVE_STATIC)
+# libarchive's RAR readers take their CRC32 from zlib.
+set_target_properties(Korvadel::archive PROPERTIES INTERFACE_LINK_LIBRARIES Korvadel::zlib)

@@ -8,6 +8,7 @@
 #include "RARArc.h"
 #include "SpeedButton.h"
 
+#include <chrono>
 #include <cstdint>
 
 class TForm5 : public TForm {
@@ -55,6 +56,8 @@ private:
     std::uint32_t memberSize_ = 0;
     int shift_ = 0;
     std::uint64_t memberDone_ = 0;
+    // When the user interface last had its turn during a member's data.
+    std::chrono::steady_clock::time_point lastTurn_{};
 };
 
 extern TForm5* Form5;

@@ -5,6 +5,13 @@
 #include <algorithm>
 #include <commctrl.h>
 
+namespace {
+// A frame of a 60 Hz screen; GetTickCount steps by about 16 ms on Windows, so this gives 30 to 60 a
+// second.
+constexpr DWORD kFrameMs = 15;
+constexpr UINT_PTR kPendingTimer = 1;
+} // namespace
+
 TProgressBar::TProgressBar() {
     TabStop = false;
 }
@@ -15,9 +22,11 @@ void TProgressBar::SetRange(int min, int max) {
                         " is not valid");
     min_ = min;
     max_ = max;
-    if (handle_)
+    position_ = std::clamp(position_, min_, max_);
+    if (handle_) {
         SendMessageA(handle_, PBM_SETRANGE32, static_cast<WPARAM>(min_), static_cast<LPARAM>(max_));
-    SetPosition(position_);
+        SendPosition();
+    }
 }
 
 void TProgressBar::SetMin(int min) {
@@ -30,7 +39,37 @@ void TProgressBar::SetMax(int max) {
 void TProgressBar::SetPosition(int position) {
     position_ = std::clamp(position, min_, max_);
     if (handle_)
-        SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+        ShowPosition();
+}
+
+void TProgressBar::ShowPosition() {
+    if (position_ == shown_)
+        return;
+    bool atEnd = position_ == min_ || position_ == max_;
+    if (!atEnd && GetTickCount() - shownAt_ < kFrameMs) {
+        if (!pending_)
+            pending_ = SetTimer(handle_, kPendingTimer, kFrameMs, nullptr) != 0;
+        return;
+    }
+    SendPosition();
+}
+
+void TProgressBar::SendPosition() {
+    if (pending_) {
+        KillTimer(handle_, kPendingTimer);
+        pending_ = false;
+    }
+    SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+    shown_ = position_;
+    shownAt_ = GetTickCount();
+}
+
+LRESULT TProgressBar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kPendingTimer) {
+        SendPosition();
+        return 0;
+    }
+    return TWindowedControl::WndProc(message, wParam, lParam);
 }
 
 void TProgressBar::FillCreateParams(CreateParams& params) {
@@ -40,7 +79,7 @@ void TProgressBar::FillCreateParams(CreateParams& params) {
 
 void TProgressBar::HandleCreated() {
     SendMessageA(handle_, PBM_SETRANGE32, static_cast<WPARAM>(min_), static_cast<LPARAM>(max_));
-    SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+    SendPosition();
 }
 
 void TProgressBar::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {

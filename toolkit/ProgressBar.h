@@ -1,4 +1,6 @@
-// A progress bar whose position stays within its range.
+// A progress bar whose position stays within its range. The stock control repaints on every move,
+// and a screen shows at most about sixty a second: a move that comes sooner after the last one shown
+// reaches the control a frame later, unless it takes the bar to either end.
 #pragma once
 
 #include "WindowedControl.h"
@@ -21,11 +23,18 @@ public:
 protected:
     void FillCreateParams(CreateParams& params) override;
     void HandleCreated() override;
+    LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
 
 private:
     void SetRange(int min, int max);
+    void ShowPosition();
+    void SendPosition();
 
     int min_ = 0;
     int max_ = 100;
     int position_ = 0;
+    // What the control shows, and when it was last told.
+    int shown_ = 0;
+    DWORD shownAt_ = 0;
+    bool pending_ = false;
 };

@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
 # Installs the cross toolchain and test tools, then cross-builds the engines from Debian's sources
 # as static libraries into a cache outside the clone, one prefix per triplet. libarchive gets our
-# patches (tools/patches/libarchive-*.patch) on top of Debian's. The same libarchive is also built
-# for this machine: `native` for the tools that read RAR natively, `native-fuzz` instrumented for
-# the fuzzer; these prefixes hold libarchive only.
+# patches (tools/patches/libarchive-*.patch) on top of Debian's, and zlib for its CRC. The same
+# libarchive is also built for this machine: `native` for the tools that read RAR natively,
+# `native-fuzz` instrumented for the fuzzer; these prefixes hold libarchive and zlib only.
 #   tools/deps.sh                    prints "<target> <prefix>" for each triplet and native variant
 #   tools/deps.sh --prefix TARGET    prints only that prefix (a triplet, native or native-fuzz)
-#   tools/deps.sh --source PACKAGE   prints the unpacked source of libjpeg-turbo, libxmp or libarchive
-#                                    as Debian ships it, without our patches
+#   tools/deps.sh --source PACKAGE   prints the unpacked source of libjpeg-turbo, libxmp, libarchive
+#                                    or zlib as Debian ships it, without our patches
 set -euo pipefail
 
 cache=${KORVADEL_CACHE:-$HOME/.cache/korvadel}
@@ -20,13 +20,13 @@ packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix g++-mingw-w64-i6
           libarchive-tools libarchive-dev clang libclang-rt-14-dev bc patch)
 
 die() { echo "deps.sh: $*" >&2; exit 1; }
-usage() { die "usage: $0 [--prefix x86_64-w64-mingw32|i686-w64-mingw32|native|native-fuzz | --source libjpeg-turbo|libxmp|libarchive]"; }
+usage() { die "usage: $0 [--prefix x86_64-w64-mingw32|i686-w64-mingw32|native|native-fuzz | --source libjpeg-turbo|libxmp|libarchive|zlib]"; }
 
 mode=${1:-}
 case $mode in
     '') [[ $# -eq 0 ]] || usage ;;
     --prefix) [[ $# -eq 2 && " ${targets[*]} " == *" $2 "* ]] || usage ;;
-    --source) [[ $# -eq 2 && $2 =~ ^(libjpeg-turbo|libxmp|libarchive)$ ]] || usage ;;
+    --source) [[ $# -eq 2 && $2 =~ ^(libjpeg-turbo|libxmp|libarchive|zlib)$ ]] || usage ;;
     *) usage ;;
 esac
 # A caller captures stdout as a path, so everything else goes to stderr.
@@ -46,7 +46,11 @@ fetch() {
     # Unpacked aside and moved in whole, so an interrupted fetch is never taken for a source.
     local tmp; tmp=$(mktemp -d "$cache/src/.fetch.XXXXXX")
     echo "deps.sh: fetching Debian's source of $1"
-    (cd "$tmp" && apt-get source -q -o APT::Sandbox::User="$(id -un)" "$1") ||
+    # A mirror may lack the sources of a security update; the release's own version then serves.
+    local release; release=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    local get=(apt-get source -q -o APT::Sandbox::User="$(id -un)")
+    (cd "$tmp" && { "${get[@]}" "$1" ||
+        { echo "deps.sh: trying $1 as $release shipped it"; rm -rf ./*; "${get[@]}" "$1/$release"; }; }) ||
         die "could not fetch the source of $1: see apt's message above; check the network and the deb-src entry in apt's sources, then run $0 again"
     local dsc=("$tmp/$1"_*.dsc) dirs=("$tmp/$1"-[0-9]*/)
     local version=${dsc[0]##*_}
@@ -59,7 +63,7 @@ missing=()
 for p in "${packages[@]}"; do
     [[ $(dpkg-query -W -f='${Status}' "$p" 2>/dev/null) == 'install ok installed' ]] || missing+=("$p")
 done
-needed=(libjpeg-turbo libxmp libarchive)
+needed=(libjpeg-turbo libxmp libarchive zlib)
 [[ $mode == --source ]] && needed=("$2")
 fetches=()
 for name in "${needed[@]}"; do
@@ -130,6 +134,17 @@ cmake_static() {
     step "$log" cmake --build "$build" --target "$target" -j2
 }
 
+# zlib's own configure and makefile build the static library alone (its CMake build would rename a
+# header of the source it is given); they take the compiler and its options from the environment.
+static_zlib() {
+    local log=$1; shift
+    echo "deps.sh: $t: zlib"
+    cp -a "$zlib" "$work/zlib"
+    (cd "$work/zlib" && step "$log" env "$@" sh -c './configure --static && make -j2 libz.a')
+    cp "$work/zlib/libz.a" "$prefix/lib/"
+    cp "$work/zlib"/{zlib,zconf}.h "$prefix/include/"
+}
+
 build() {
     work=$(mktemp -d)
     trap 'rm -rf "$work"' EXIT
@@ -138,6 +153,7 @@ build() {
     local log=$cache/logs/$t
     rm -f "$log"-*.log
 
+    echo "deps.sh: $t: libjpeg-turbo"
     cmake_static "$log-jpeg.log" "$jpeg" "$work/jpeg" jpeg-static \
         -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF
     cp "$work/jpeg/libjpeg.a" "$prefix/lib/"
@@ -145,6 +161,7 @@ build() {
 
     # libxmp's depackers spawn unrar/unmo3 for files they cannot unpack and stage data in temp
     # files: nothing an installer playing its own modules may do.
+    echo "deps.sh: $t: libxmp"
     cp -a "$xmp" "$work/xmp"
     (cd "$work/xmp" && step "$log-xmp.log" ./configure --host="$t" CC="$t-gcc-posix" CFLAGS=-O2 \
         --enable-static --disable-shared --disable-depackers &&
@@ -153,10 +170,16 @@ build() {
     # This libxmp knows only BUILDING_STATIC; users say LIBXMP_STATIC, as later releases of it do.
     sed 's/defined(BUILDING_STATIC)/& || defined(LIBXMP_STATIC)/' "$xmp/include/xmp.h" >"$prefix/include/xmp.h"
 
-    # The RAR readers carry their own CRC32, BLAKE2sp and PPMd: no external library is needed.
+    # The RAR readers carry their own BLAKE2sp and PPMd; their CRC32 is zlib's, as without it they
+    # fall back to one a byte at a time. Our zlib is a plain static library, which the check for
+    # zlib's WINAPI build (a program it cannot run here) is told.
+    static_zlib "$log-zlib.log" CHOST="$t" CC="$t-gcc-posix" CFLAGS=-O3
+    echo "deps.sh: $t: libarchive"
     patched_archive "$log-archive.log"
     cmake_static "$log-archive.log" "$work/archive-src" "$work/archive" archive_static -DWINDOWS_VERSION=WIN7 \
-        -DENABLE_{MBEDTLS,NETTLE,OPENSSL,CNG,LIBB2,LZ4,LZO,LZMA,ZSTD,ZLIB,BZip2,LIBXML2,EXPAT}=OFF \
+        -DENABLE_{MBEDTLS,NETTLE,OPENSSL,CNG,LIBB2,LZ4,LZO,LZMA,ZSTD,BZip2,LIBXML2,EXPAT}=OFF \
+        -DENABLE_ZLIB=ON -DZLIB_INCLUDE_DIR="$prefix/include" -DZLIB_LIBRARY="$prefix/lib/libz.a" \
+        -DZLIB_WINAPI_EXITCODE=1 -DZLIB_WINAPI_EXITCODE__TRYRUN_OUTPUT= \
         -DPOSIX_REGEX_LIB=NONE -DENABLE_{ICONV,ACL,XATTR,TAR,CPIO,CAT,TEST,INSTALL}=OFF
     cp "$work/archive/libarchive/libarchive_static.a" "$prefix/lib/libarchive.a"
     cp "$work/archive-src"/libarchive/archive{,_entry}.h "$prefix/include/"
@@ -165,7 +188,7 @@ build() {
     rm -rf "$work"
 }
 
-# libarchive alone, for this machine, with the same options as for Windows but glibc's iconv. For
+# zlib and libarchive, for this machine, with the same options as for Windows but glibc's iconv. For
 # the fuzzer, with AddressSanitizer and libFuzzer's coverage hooks: without them the fuzzer sees no
 # edges inside the decoders it is meant to explore, and ASan misses their stray reads and writes.
 build_native() {
@@ -181,10 +204,13 @@ build_native() {
         options=(-DCMAKE_BUILD_TYPE= "-DCMAKE_C_FLAGS=${link[*]} -g -O1 -fno-omit-frame-pointer")
     fi
 
+    static_zlib "$log-zlib.log" CC="$cc" CFLAGS="-O3 -fPIC"
+    echo "deps.sh: $t: libarchive"
     patched_archive "$log-archive.log"
     step "$log-archive.log" cmake -S "$work/archive-src" -B "$work/archive" -DCMAKE_C_COMPILER="$cc" \
         "${options[@]}" -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
-        -DENABLE_{MBEDTLS,NETTLE,OPENSSL,LIBB2,LZ4,LZO,LZMA,ZSTD,ZLIB,BZip2,LIBXML2,EXPAT}=OFF \
+        -DENABLE_{MBEDTLS,NETTLE,OPENSSL,LIBB2,LZ4,LZO,LZMA,ZSTD,BZip2,LIBXML2,EXPAT}=OFF \
+        -DENABLE_ZLIB=ON -DZLIB_INCLUDE_DIR="$prefix/include" -DZLIB_LIBRARY="$prefix/lib/libz.a" \
         -DPOSIX_REGEX_LIB=NONE -DENABLE_{ACL,XATTR,TAR,CPIO,CAT,TEST,INSTALL}=OFF
     step "$log-archive.log" cmake --build "$work/archive" --target archive_static -j2
     cp "$work/archive/libarchive/libarchive.a" "$prefix/lib/libarchive.a"
@@ -194,7 +220,7 @@ build_native() {
         die "archive_read_support_format_rar5 is missing from $prefix/lib/libarchive.a"
     link_check
     step "$cache/logs/$t-link.log" "$cc" "${link[@]}" -DARCHIVE_ONLY -I"$prefix/include" "$work/link.c" \
-        "$prefix/lib/libarchive.a" -o "$work/link"
+        "$prefix/lib/libarchive.a" "$prefix/lib/libz.a" -o "$work/link"
     step "$cache/logs/$t-link.log" "$work/link"
     rm -rf "$work"
 }
@@ -210,7 +236,7 @@ verify() {
     done
     link_check
     step "$cache/logs/$t-link.log" "$t-gcc-posix" -static -DLIBXMP_STATIC -DLIBARCHIVE_STATIC \
-        -I"$prefix/include" "$work/link.c" -L"$prefix/lib" -larchive -lxmp -ljpeg -o "$work/link.exe"
+        -I"$prefix/include" "$work/link.c" -L"$prefix/lib" -larchive -lz -lxmp -ljpeg -o "$work/link.exe"
 }
 
 # A program that uses each engine; a native prefix has libarchive only.
@@ -242,24 +268,27 @@ C
 jpeg=$(source_dir libjpeg-turbo)
 xmp=$(source_dir libxmp)
 archive=$(source_dir libarchive)
-key=jpeg-${jpeg##*/libjpeg-turbo-}_xmp-${xmp##*/libxmp-}_archive-${archive##*/libarchive-}
+zlib=$(source_dir zlib)
+key=jpeg-${jpeg##*/libjpeg-turbo-}_xmp-${xmp##*/libxmp-}_archive-${archive##*/libarchive-}_zlib-${zlib##*/zlib-}
 # The stamp holds the digest of the build steps (from step() to verify() and link_check()) and of
-# our patches, so changed build options or patches give a new build while a longer package list
-# does not.
-recipe=$({ sed -n '/^step() {$/,/^jpeg=/p' "${BASH_SOURCE[0]}"; cat "$repo"/tools/patches/libarchive-*.patch; } |
+# our patches' changes, so changed build options or patches give a new build while a longer package
+# list or a patch's reworded description does not.
+recipe=$({ sed -n '/^step() {$/,/^jpeg=/p' "${BASH_SOURCE[0]}"
+           for patch in "$repo"/tools/patches/libarchive-*.patch; do sed -n '/^--- /,$p' "$patch"; done; } |
     sha256sum)
 for t in "${targets[@]}"; do
     [[ $mode == --prefix && $2 != "$t" ]] && continue
+    # A prefix per recipe: trees at different commits, built at once, never rebuild each other's.
     if [[ $t == native* ]]; then
-        prefix=$cache/deps/$t/archive-${archive##*/libarchive-}
+        prefix=$cache/deps/$t/archive-${archive##*/libarchive-}_zlib-${zlib##*/zlib-}_${recipe:0:12}
     else
-        prefix=$cache/deps/$t/$key
+        prefix=$cache/deps/$t/${key}_${recipe:0:12}
     fi
     if [[ $(cat "$prefix/stamp" 2>/dev/null) != "$recipe" ]]; then
         case $t in
-            native) what='libarchive (about 3 min)' ;;
-            native-fuzz) what='libarchive with AddressSanitizer for the fuzzer (about 4 min)' ;;
-            *) what='libjpeg-turbo, libxmp and libarchive (about 5 min)' ;;
+            native) what='zlib and libarchive (about 3 min)' ;;
+            native-fuzz) what='zlib and libarchive with AddressSanitizer for the fuzzer (about 4 min)' ;;
+            *) what='libjpeg-turbo, libxmp, zlib and libarchive (about 5 min)' ;;
         esac
         echo "deps.sh: building $what for $t into $prefix; its logs: $cache/logs/$t-*.log"
         if [[ $t == native* ]]; then build_native; else build; fi

@@ -24,7 +24,7 @@ if [[ ! -x $fuzzer ]] || [[ -n $(find "${sources[@]}" "$core"/core/*.h "$core/un
         -newer "$fuzzer" | head -1) ]]; then
     clang++ -std=c++20 -g -O1 -Wall -Wextra -Werror -fno-omit-frame-pointer \
         -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined \
-        -I"$core" -I"$archive/include" "${sources[@]}" "$archive/lib/libarchive.a" -o "$fuzzer.new"
+        -I"$core" -I"$archive/include" "${sources[@]}" "$archive/lib/libarchive.a" "$archive/lib/libz.a" -o "$fuzzer.new"
     mv "$fuzzer.new" "$fuzzer"
 fi
 

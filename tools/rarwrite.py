@@ -2,7 +2,8 @@
 """Writes RAR archives, RAR 5 or RAR 4, for the tests: stored, or for RAR 4 also compressed.
 
   tools/rarwrite.py --out DIR/name.rar [--format 5|4] [--volume-size SIZE] [--naming part|old]
-                    [--comment TEXT] [--mtime EPOCH] [--compress [--solid] [--dictionary SIZE]]
+                    [--comment TEXT [--comment-every-volume]] [--mtime EPOCH]
+                    [--compress [--solid] [--dictionary SIZE]]
                     [--add SRC[=ARCNAME]]... [--add-dir ARCNAME]... [--generate ARCNAME:SIZE]...
                     [--symlink ARCNAME=TARGET]... [--hardlink ARCNAME=TARGET]...
                     [--filecopy ARCNAME=TARGET]... [--junction ARCNAME=TARGET]...
@@ -808,8 +809,9 @@ def stale_volumes(directory, base):
 
 
 class Writer:
-    def __init__(self, fmt, out, volume_size, comment):
+    def __init__(self, fmt, out, volume_size, comment, comment_every_volume=False):
         self.fmt, self.volume_size, self.comment = fmt, volume_size, comment
+        self.comment_every_volume = comment_every_volume
         self.directory = os.path.dirname(os.path.abspath(out))
         self.base = os.path.basename(out)
         self.base = re.sub(r'(\.part\d+)?\.rar$', '', self.base, flags=re.IGNORECASE)
@@ -827,10 +829,11 @@ class Writer:
         path = os.path.join(self.directory, f'.{self.base}.rarwrite-{os.getpid()}-{index}')
         self.temps.append(path)
         self.f = open(path, 'wb')
+        commented = self.comment is not None and (index == 0 or self.comment_every_volume)
         # Only a volume without the comment shows that a member fits in no volume at all.
-        self.fresh = index > 0 or self.comment is None
+        self.fresh = not commented
         self.f.write(self.fmt.signature + self.fmt.main_header(self.volume, index))
-        if index == 0 and self.comment is not None:
+        if commented:
             self.f.write(self.fmt.comment(self.comment))
         if self.volume and self.f.tell() + self.end_size > self.volume_size:
             raise SystemExit('rarwrite: the volume size is too small for the archive headers')
@@ -1004,6 +1007,8 @@ def main(argv=None):
     p.add_argument('--volume-size', type=parse_size)
     p.add_argument('--naming', choices=('part', 'old'), default='part')
     p.add_argument('--comment')
+    p.add_argument('--comment-every-volume', action='store_true',
+                   help='RAR 5: the comment block in every volume, as some archivers repeat it')
     p.add_argument('--mtime', type=float, help='every time, in seconds since 1970')
     p.add_argument('--add', action=Ordered, metavar='SRC[=ARCNAME]')
     p.add_argument('--add-dir', action=Ordered, metavar='ARCNAME')
@@ -1036,7 +1041,10 @@ def main(argv=None):
     if args.compress:
         compress(members, args.solid, d)
     os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
-    for path in Writer(fmt, args.out, args.volume_size, args.comment).write(members):
+    if args.comment_every_volume and (args.format != '5' or args.comment is None):
+        raise SystemExit('rarwrite: --comment-every-volume is for RAR 5 with --comment')
+    writer = Writer(fmt, args.out, args.volume_size, args.comment, args.comment_every_volume)
+    for path in writer.write(members):
         print(path)
 
 

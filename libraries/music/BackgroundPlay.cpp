@@ -10,13 +10,9 @@ BackgroundPlay::BackgroundPlay(Mix mix)
     : mix(std::move(mix)), stop(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     if (!stop)
         throw Failure{ErrorCode::NoOutput};
-    output = OpenWaveOutput();
-    if (!output)
-        output = MakeSilentOutput();
     try {
         thread = std::thread(&BackgroundPlay::Run, this);
     } catch (const std::system_error&) {
-        output.reset();
         CloseHandle(stop);
         throw Failure{ErrorCode::NoOutput};
     }
@@ -30,6 +26,11 @@ BackgroundPlay::~BackgroundPlay() {
 }
 
 void BackgroundPlay::Run() {
+    // Finding the sound device can take the system tens of milliseconds: the program's windows do
+    // not wait for it.
+    output = OpenWaveOutput();
+    if (!output)
+        output = MakeSilentOutput();
     for (;;) {
         std::span<std::int16_t> block = output->NextBlock(stop);
         if (block.empty())

@@ -10,24 +10,55 @@ namespace music {
 
 namespace {
 
+// The system's sound library is loaded by the music thread when it opens the device, not with the
+// program: loading it and what it brings along takes tens of milliseconds before the first window.
+struct WaveApi {
+    decltype(&waveOutOpen) open = nullptr;
+    decltype(&waveOutPrepareHeader) prepare = nullptr;
+    decltype(&waveOutWrite) write = nullptr;
+    decltype(&waveOutReset) reset = nullptr;
+    decltype(&waveOutUnprepareHeader) unprepare = nullptr;
+    decltype(&waveOutClose) close = nullptr;
+};
+
+template <typename Function> bool Bind(HMODULE library, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
+    return function != nullptr;
+}
+
+// Null when the library or one of its functions is missing.
+const WaveApi* LoadWaveApi() {
+    static const WaveApi api = [] {
+        WaveApi a;
+        HMODULE winmm = LoadLibraryA("winmm.dll");
+        if (!winmm || !Bind(winmm, "waveOutOpen", a.open) ||
+            !Bind(winmm, "waveOutPrepareHeader", a.prepare) || !Bind(winmm, "waveOutWrite", a.write) ||
+            !Bind(winmm, "waveOutReset", a.reset) || !Bind(winmm, "waveOutUnprepareHeader", a.unprepare) ||
+            !Bind(winmm, "waveOutClose", a.close))
+            a.open = nullptr;
+        return a;
+    }();
+    return api.open ? &api : nullptr;
+}
+
 class WaveOutput : public Output {
 public:
-    WaveOutput(HWAVEOUT device, HANDLE done) : device(device), done(done) {
+    WaveOutput(const WaveApi& api, HWAVEOUT device, HANDLE done) : api(api), device(device), done(done) {
         for (std::size_t i = 0; i < headers.size(); ++i) {
             samples[i].resize(kBlockFrames * kChannels);
             headers[i].lpData = reinterpret_cast<LPSTR>(samples[i].data());
             headers[i].dwBufferLength = DWORD(samples[i].size() * sizeof samples[i][0]);
-            waveOutPrepareHeader(device, &headers[i], sizeof headers[i]);
+            api.prepare(device, &headers[i], sizeof headers[i]);
             // Not queued yet: free to fill.
             headers[i].dwFlags |= WHDR_DONE;
         }
     }
 
     ~WaveOutput() override {
-        waveOutReset(device);
+        api.reset(device);
         for (WAVEHDR& header : headers)
-            waveOutUnprepareHeader(device, &header, sizeof header);
-        waveOutClose(device);
+            api.unprepare(device, &header, sizeof header);
+        api.close(device);
         CloseHandle(done);
     }
 
@@ -47,10 +78,11 @@ public:
 
     bool Submit() override {
         headers[filling].dwFlags &= ~WHDR_DONE;
-        return waveOutWrite(device, &headers[filling], sizeof headers[filling]) == MMSYSERR_NOERROR;
+        return api.write(device, &headers[filling], sizeof headers[filling]) == MMSYSERR_NOERROR;
     }
 
 private:
+    const WaveApi& api;
     HWAVEOUT device;
     HANDLE done;
     std::array<WAVEHDR, kQueuedBlocks> headers = {};
@@ -61,6 +93,9 @@ private:
 } // namespace
 
 std::unique_ptr<Output> OpenWaveOutput() {
+    const WaveApi* api = LoadWaveApi();
+    if (!api)
+        return nullptr;
     WAVEFORMATEX format = {};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = kChannels;
@@ -73,11 +108,11 @@ std::unique_ptr<Output> OpenWaveOutput() {
     if (!done)
         return nullptr;
     HWAVEOUT device;
-    if (waveOutOpen(&device, WAVE_MAPPER, &format, DWORD_PTR(done), 0, CALLBACK_EVENT) != MMSYSERR_NOERROR) {
+    if (api->open(&device, WAVE_MAPPER, &format, DWORD_PTR(done), 0, CALLBACK_EVENT) != MMSYSERR_NOERROR) {
         CloseHandle(done);
         return nullptr;
     }
-    return std::make_unique<WaveOutput>(device, done);
+    return std::make_unique<WaveOutput>(*api, device, done);
 }
 
 } // namespace music

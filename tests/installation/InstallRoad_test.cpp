@@ -3,6 +3,7 @@
 #include "../fixtures/RarBlocks.h"
 
 #include <algorithm>
+#include <commctrl.h>
 #include <cmath>
 #include <filesystem>
 #include <fstream>
@@ -53,12 +54,32 @@ std::string Ini(const std::map<std::string, std::string>& changes = {}) {
     return ini;
 }
 
-// An installer in a product folder with the demo archive, at the directory selection dialog.
+// What the stock progress bars of a form show, upper bar first: each one's position and the top of
+// its range.
+std::vector<std::pair<int, int>> BarsShown(HWND form) {
+    std::vector<std::pair<int, HWND>> bars;
+    for (HWND child = GetWindow(form, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        RECT r;
+        if (driver::ClassName(child) == PROGRESS_CLASSA && GetWindowRect(child, &r))
+            bars.emplace_back(r.top, child);
+    }
+    std::sort(bars.begin(), bars.end());
+    std::vector<std::pair<int, int>> shown;
+    for (auto [top, bar] : bars)
+        shown.emplace_back(int(SendMessageA(bar, PBM_GETPOS, 0, 0)),
+                           int(SendMessageA(bar, PBM_GETRANGE, FALSE, 0)));
+    return shown;
+}
+
+// An installer in a product folder with a fixture set's volumes (the demo archive's by default), at
+// the directory selection dialog.
 struct Road : Session {
-    explicit Road(const std::string& ini = Ini(), bool withSecondVolume = true) : Session(ini) {
-        for (const char* volume : {"korvadel.part1.rar", "korvadel.part2.rar", "korvadel.part3.rar"})
-            if (withSecondVolume || std::string(volume) != "korvadel.part2.rar")
-                fs::copy_file(Fixtures() / "demo" / volume, fs::path(folder.Path(volume)));
+    explicit Road(const std::string& ini = Ini(), bool withSecondVolume = true,
+                  const std::string& set = "demo")
+        : Session(ini) {
+        for (const auto& volume : fs::directory_iterator(Fixtures() / set))
+            if (withSecondVolume || volume.path().filename().string().find(".part2.") == std::string::npos)
+                fs::copy_file(volume.path(), fs::path(folder.Path(volume.path().filename().string())));
         main = MainWindow();
         driver::SendKeys(main, {VK_CONTROL, 'I'});
         form2 = driver::WaitWindow(process->Pid(), "TForm2", nullptr, kWait);
@@ -124,6 +145,48 @@ TEST(InstallRoad, CancelDuringARunFinishesTheMemberAndExtractsNoMore) {
     auto expected = Tree(Fixtures() / "demo.expected");
     for (const auto& [name, bytes] : files)
         EXPECT_EQ(bytes, expected[name]) << name;
+}
+
+// A member of many blocks over three volumes: the bars the user sees reach their ends, and a Cancel
+// given while the member's data flows ends the run after that member.
+TEST(InstallRoad, BarsReachTheirEndsAndCancelStopsAfterTheMemberInProgress) {
+    const std::string ini = Ini({{"FILERAR...", "large.part1.rar"}});
+    const auto expected = Tree(Fixtures() / "rar5-large-member.expected");
+    {
+        Road road(ini, true, "rar5-large-member");
+        road.MakeDir();
+        HWND form5 = road.OpenExtraction();
+        road.Press(form5, 'E');
+        auto done = driver::WaitMessageBox(road.process->Pid(), "Information", kWait);
+        EXPECT_EQ(done.text, "Install Completed!");
+        auto bars = BarsShown(form5);
+        ASSERT_EQ(bars.size(), 2u);
+        EXPECT_EQ(bars[0].first, bars[0].second);
+        EXPECT_EQ(bars[1], std::make_pair(2, 2));
+        driver::PressOk(done.hwnd);
+        EXPECT_EQ(Tree(road.Target()), expected);
+    }
+    Road road(ini, true, "rar5-large-member");
+    road.MakeDir();
+    HWND form5 = road.OpenExtraction();
+    road.Press(form5, 'E');
+    ASSERT_TRUE(driver::WaitUntil([&] { return BarsShown(form5).at(0).first > 0; }, kWait));
+    road.Press(form5, 'C');
+    ASSERT_TRUE(
+        driver::WaitUntil([&] { return driver::WindowText(road.form2) == "Install Aborted!"; }, kWait));
+    // The member in progress is finished under its own name; nothing after it comes.
+    const fs::path large = fs::path(road.Target()) / "large.bin";
+    ASSERT_TRUE(driver::WaitUntil(
+        [&] {
+            std::error_code error;
+            return fs::file_size(large, error) == expected.at("large.bin").size();
+        },
+        kWait));
+    Sleep(1000);
+    EXPECT_EQ(driver::CountMessageBoxes(road.process->Pid(), "Information"), 0);
+    auto files = Tree(road.Target());
+    EXPECT_EQ(files.count("after.txt"), 0u);
+    EXPECT_EQ(files["large.bin"], expected.at("large.bin"));
 }
 
 TEST(InstallRoad, AMissingVolumeIsAskedForUntilItIsThere) {

@@ -2,10 +2,12 @@
 #include "Form.h"
 #include "Label.h"
 #include "Menu.h"
+#include "ProgressBar.h"
 #include "SpeedButton.h"
 #include "StandardKinds.h"
 #include "Timer.h"
 
+#include <commctrl.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -148,7 +150,8 @@ public:
 
     TButtonForm() : TForm("TButtonForm") {
         RegisterStandardKinds();
-        Load({{"Clicked", Method(this, &TButtonForm::Clicked)}, {"Ticked", Method(this, &TButtonForm::Ticked)}},
+        Load({{"Clicked", Method(this, &TButtonForm::Clicked)},
+              {"Ticked", Method(this, &TButtonForm::Ticked)}},
              {Field("Install", Install), Field("Ampersand", Ampersand)});
     }
     void Clicked(TObject* sender) { clicks.push_back(dynamic_cast<TComponent*>(sender)->Name); }
@@ -189,6 +192,30 @@ TEST(Timers, TicksArriveThroughTheMessageLoopUntilDisabled) {
         Sleep(5);
     }
     EXPECT_EQ(form.ticks, stopped);
+}
+
+// The stock bar is told of moves at most about once a frame: one held back still reaches it, and a
+// bar taken to either end shows it at once.
+TEST(ProgressBars, TheControlComesToTheLastPositionAndShowsTheEndsAtOnce) {
+    TButtonForm form;
+    auto* bar = dynamic_cast<TProgressBar*>(form.FindComponent("Bar"));
+    ASSERT_NE(bar, nullptr);
+    form.Handle();
+    auto shown = [bar] { return int(SendMessageA(bar->Handle(), PBM_GETPOS, 0, 0)); };
+    for (int position : {10, 20, 30, 40})
+        bar->SetPosition(position);
+    EXPECT_EQ(bar->Position(), 40);
+    DWORD start = GetTickCount();
+    while (shown() != 40 && GetTickCount() - start < 1000) {
+        Application.ProcessMessages();
+        Sleep(1);
+    }
+    EXPECT_EQ(shown(), 40);
+    for (int end : {100, 0, 100}) {
+        bar->SetPosition(50);
+        bar->SetPosition(end);
+        EXPECT_EQ(shown(), end);
+    }
 }
 
 } // namespace

@@ -1,6 +1,5 @@
 #include "Archive.h"
 
-#include "Crc32.h"
 #include "SafePath.h"
 #include "Text.h"
 #include "unrar.h"
@@ -53,25 +52,6 @@ CommentState Archive::Comment(std::string& text) {
 
 const MemberRecord& Archive::Record(size_t start) const {
     return volumes[starts[start].volume].layout.members[starts[start].member];
-}
-
-// The header of the member's last part, which holds the CRC of all of it; null when the volumes
-// read so far do not show one.
-const MemberRecord* Archive::LastPart(size_t start) const {
-    size_t volume = starts[start].volume, member = starts[start].member;
-    for (;;) {
-        const std::vector<MemberRecord>& members = volumes[volume].layout.members;
-        if (!members[member].splitAfter)
-            return &members[member];
-        // A part that goes on ends its volume, and the next part opens the next one.
-        if (member + 1 != members.size() || volume + 1 >= volumes.Count())
-            return nullptr;
-        ++volume;
-        member = 0;
-        const std::vector<MemberRecord>& after = volumes[volume].layout.members;
-        if (after.empty() || !after[0].splitBefore)
-            return nullptr;
-    }
 }
 
 void Archive::Catalogue() {
@@ -238,10 +218,6 @@ int Archive::Skip() {
 // read to its end even when the sink fails, so that reading can go on after it; when the data
 // callback says stop, the rest of it is passed over.
 int Archive::Pump(const Sink& sink) {
-    // libarchive 3.6.2 never checks the CRC of a stored RAR 5 member; it does for every other kind.
-    const MemberRecord& record = Record(current);
-    const bool checkCrc = volumes[0].layout.format == Format::Rar5 && record.method == 0x30;
-    uint32_t crc = 0;
     bool sinking = true, stopped = false;
     uint64_t done = 0;
     auto deliver = [&](const void* block, size_t size) {
@@ -251,8 +227,6 @@ int Archive::Pump(const Sink& sink) {
             sinking = sink(block, size);
         if (sinking && data && !data(static_cast<const uint8_t*>(block), size))
             stopped = true;
-        if (checkCrc)
-            crc = Crc32(block, size, crc);
         done += size;
     };
     for (;;) {
@@ -280,11 +254,6 @@ int Archive::Pump(const Sink& sink) {
     }
     if (archive_entry_size_is_set(entry) && done != static_cast<uint64_t>(archive_entry_size(entry)))
         return RarBadData;
-    if (checkCrc) {
-        const MemberRecord* last = LastPart(current);
-        if (last && last->hasCrc && last->crc != crc)
-            return RarBadData;
-    }
     return sinking ? RarOk : RarWriteError;
 }
 

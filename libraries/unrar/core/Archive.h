@@ -55,7 +55,6 @@ private:
 
     Archive(FileSystem& fs, const std::string& path);
     const MemberRecord& Record(size_t start) const;
-    const MemberRecord* LastPart(size_t start) const;
     void Catalogue();
     bool StartReader();
     int End(int result);

@@ -1,0 +1,44 @@
+# Sourced by the extraction benches: the inputs both sides read and the native side's extractor.
+# Needs root= (the source tree) and work= (a scratch folder); sets volumes=(...) to the stored
+# RAR 5 set of 1 GiB in five volumes and sample= to libarchive's largest compressed RAR sample,
+# builds $work/la_extract over the same patched libarchive as the DLL's, built for this machine,
+# and reads every input once so that both sides read from the page cache.
+
+native=$("$root/tools/deps.sh" --prefix native)
+gcc -O2 -Wall -Wextra -Werror -I"$native/include" "$root/bench/unrar/la_extract.c" "$native/lib/libarchive.a" \
+    "$native/lib/libz.a" -o "$work/la_extract"
+
+echo "Writing the inputs..." >&2
+mkdir -p "$work/set" "$work/sample"
+python3 "$root/tools/rarwrite.py" --out "$work/set/bench.rar" --format 5 --volume-size 205M \
+    --generate data/a.bin:256M --generate data/b.bin:256M --generate data/c.bin:256M \
+    --generate data/d.bin:256M >"$work/set.volumes"
+mapfile -t volumes <"$work/set.volumes"
+sample=$work/sample/test_read_format_rar_ppmd_lzss_conversion.rar
+python3 - "$("$root/tools/deps.sh" --source libarchive)/libarchive/test/${sample##*/}.uu" "$sample" <<'PY'
+import binascii, sys
+out = bytearray()
+lines = open(sys.argv[1], 'rb').read().splitlines()
+for line in lines[1:]:
+    if line.strip() == b'end':
+        break
+    if line:
+        n = (line[0] - 32) & 63
+        out += binascii.a2b_uu(line[:1 + (n + 2) // 3 * 4])[:n]
+open(sys.argv[2], 'wb').write(out)
+PY
+cat "${volumes[@]}" "$sample" >/dev/null
+
+windows_path() { echo "Z:${1//\//\\}"; }
+now() { date +%s.%N; }
+
+# Seconds native libarchive takes to extract the archive whose volumes follow into a fresh folder.
+native_seconds() {
+    local out=$work/native-out start end
+    rm -rf "$out" && mkdir -p "$out"
+    start=$(now)
+    "$work/la_extract" "$out" "$@" || { echo "native extraction of $1 failed" >&2; exit 1; }
+    end=$(now)
+    rm -rf "$out"
+    echo "$end - $start" | bc -l
+}

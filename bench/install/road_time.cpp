@@ -1,0 +1,69 @@
+// Takes the installer in a product folder through the install road as a user would, and prints the
+// seconds from pressing Extract to the "Install Completed!" box:
+//   road_time PRODUCT_FOLDER
+// The folder holds the program, its libraries, install.ini and the archive. The target is a new
+// directory made through the make-directory dialog, as on a first install.
+#include "Driver.h"
+
+#include <cstdio>
+#include <stdexcept>
+
+namespace {
+
+constexpr DWORD kWait = 30000;
+
+// A speed button pressed by its letter with Alt; posted, so presses are taken in order.
+void Press(HWND form, char letter) {
+    PostMessageA(form, WM_SYSCHAR, static_cast<WPARAM>(letter), 1u << 29);
+}
+
+HWND Wait(DWORD pid, const char* className) {
+    HWND hwnd = driver::WaitWindow(pid, className, nullptr, kWait);
+    if (!hwnd)
+        throw std::runtime_error(std::string("no window ") + className);
+    return hwnd;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "usage: %s PRODUCT_FOLDER\n", argv[0]);
+        return 2;
+    }
+    try {
+        std::string folder = argv[1];
+        driver::Process process(folder + "\\install.exe", "", folder);
+        HWND main = Wait(process.Pid(), "TForm1");
+        driver::SendKeys(main, {VK_CONTROL, 'I'});
+        HWND form2 = Wait(process.Pid(), "TForm2");
+        Press(form2, 'm');
+        HWND form3 = Wait(process.Pid(), "TForm3");
+        Press(form3, 'o');
+        if (!driver::WaitUntil([&] { return IsWindowVisible(form2) && !IsWindowVisible(form3); }, kWait))
+            throw std::runtime_error("the make-directory dialog stayed open");
+        Press(form2, 'i');
+        HWND form5 = Wait(process.Pid(), "TForm5");
+
+        LARGE_INTEGER frequency, start, now;
+        QueryPerformanceFrequency(&frequency);
+        QueryPerformanceCounter(&start);
+        Press(form5, 'e');
+        for (;;) {
+            QueryPerformanceCounter(&now);
+            double seconds = double(now.QuadPart - start.QuadPart) / double(frequency.QuadPart);
+            if (driver::CountMessageBoxes(process.Pid(), "Information") > 0) {
+                std::printf("%.3f\n", seconds);
+                return 0;
+            }
+            if (driver::CountMessageBoxes(process.Pid(), "Warning") > 0)
+                throw std::runtime_error("the install failed");
+            if (seconds > 600)
+                throw std::runtime_error("no end after 600 s");
+            Sleep(2);
+        }
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "road_time: %s\n", e.what());
+        return 1;
+    }
+}
