@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds what the demo needs (the x86_64 program, its two libraries, the tour
 # and the demo archive; no tests, no i686: tools/build.sh builds everything), lays out the demo product
-# in build/demo/product and runs the installer on it: on the current display if there is one, else on
-# a fresh Xvfb, where it installs the demo product through the dialogs and keeps a picture of each
-# window in build/demo-pictures/.
+# in build/demo/product from the kit that tools/dist.sh makes, and runs the installer on it: on the
+# current display if there is one, else on a fresh Xvfb, where it installs the demo product through
+# the dialogs and keeps a picture of each window in build/demo-pictures/.
 #   tools/demo.sh                  as above
 #   tools/demo.sh --refresh-docs   takes the pictures on a fresh Xvfb whatever the display, and copies
 #                                  those that show something new over the committed ones in docs/
@@ -31,11 +31,11 @@ cmake -S "$root" -B "$root/build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-
     -DKORVADEL_DEPS_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release "${native[@]}" >/dev/null
 cmake --build "$root/build" --target demo -j"$(nproc)"
 
+# The demo product is the kit a publisher ships, with the demo archive beside it.
+kit=$("$root/tools/dist.sh" x86_64)
 rm -rf "$product"
 mkdir -p "$product"
-cp "$root/build/bin/install.exe" "$root/build/bin/unrar.dll" "$root/tools/demo/install.ini" \
-    "$root/tools/demo/korvadel.nfo" "$root/build/fixtures/demo/"korvadel.part*.rar "$product/"
-cp "$root/build/bin/install.dll" "$root/tools/demo/install.dat" "$product/"
+cp "$kit"/* "$root/build/fixtures/demo/"korvadel.part*.rar "$product/"
 
 echo "demo.sh: starting Wine (setting up its prefix the first time takes under a minute)" >&2
 if [[ -z $refresh && -n ${DISPLAY:-} ]] && xdpyinfo >/dev/null 2>&1; then
