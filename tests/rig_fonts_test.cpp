@@ -61,16 +61,18 @@ TEST(RigFonts, MsSansSerifIsTheBitmapFaceWithAWindowsCell) {
 }
 
 TEST(RigFonts, ArialAndCourierNewAreLiberationFacesThroughTheSubstitutes) {
-    for (auto [face, substitute] : {std::pair{"Arial", "Liberation Sans"}, {"Courier New", "Liberation Mono"}}) {
+    for (auto [face, substitute] :
+         {std::pair{"Arial", "Liberation Sans"}, {"Courier New", "Liberation Mono"}}) {
         Resolved asked = Resolve(face, -15, DEFAULT_CHARSET);
         Resolved liberation = Resolve(substitute, -15, DEFAULT_CHARSET);
         ASSERT_EQ(liberation.face, substitute) << substitute << " is not installed";
         // A substitute keeps the name asked for; a fallback reports its own.
         EXPECT_EQ(asked.face, face);
         EXPECT_TRUE(SameMetrics(asked, liberation))
-            << face << ": height " << asked.metrics.tmHeight << ", average width " << asked.metrics.tmAveCharWidth
-            << ", sample " << asked.sample.cx << "; " << substitute << ": height " << liberation.metrics.tmHeight
-            << ", average width " << liberation.metrics.tmAveCharWidth << ", sample " << liberation.sample.cx;
+            << face << ": height " << asked.metrics.tmHeight << ", average width "
+            << asked.metrics.tmAveCharWidth << ", sample " << asked.sample.cx << "; " << substitute
+            << ": height " << liberation.metrics.tmHeight << ", average width "
+            << liberation.metrics.tmAveCharWidth << ", sample " << liberation.sample.cx;
     }
 }
 

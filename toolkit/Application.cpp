@@ -17,9 +17,9 @@ HWND TApplication::Handle() {
         windowClass.hInstance = GetModuleHandleA(nullptr);
         windowClass.hIcon = LoadIconA(windowClass.hInstance, "MAINICON");
         // The task bar shows the small one.
-        windowClass.hIconSm = static_cast<HICON>(LoadImageA(windowClass.hInstance, "MAINICON", IMAGE_ICON,
-                                                            GetSystemMetrics(SM_CXSMICON),
-                                                            GetSystemMetrics(SM_CYSMICON), 0));
+        windowClass.hIconSm =
+            static_cast<HICON>(LoadImageA(windowClass.hInstance, "MAINICON", IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
         windowClass.lpszClassName = kWindowClass;
         RegisterClassExA(&windowClass);
         // A zero-sized popup with a caption is the program's entry in the task bar.

@@ -79,7 +79,9 @@ void TCustomEdit::Describe(InspectRecord& record) const {
     record.emplace_back("readonly", ReadOnly ? "1" : "0");
     if (handle_) {
         BYTE charset = 0;
-        record.emplace_back("drawn.face", DrawnFace(reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)), &charset));
+        record.emplace_back(
+            "drawn.face",
+            DrawnFace(reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)), &charset));
         record.emplace_back("drawn.charset", std::to_string(charset));
     }
 }

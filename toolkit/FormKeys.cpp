@@ -20,8 +20,9 @@ std::vector<TWindowedControl*> TForm::TabStops() const {
         if (auto* windowed = dynamic_cast<TWindowedControl*>(control);
             windowed && windowed->TabStop && windowed->Visible() && windowed->Enabled())
             stops.push_back(windowed);
-    std::stable_sort(stops.begin(), stops.end(),
-                     [](const TWindowedControl* a, const TWindowedControl* b) { return a->TabOrder < b->TabOrder; });
+    std::stable_sort(stops.begin(), stops.end(), [](const TWindowedControl* a, const TWindowedControl* b) {
+        return a->TabOrder < b->TabOrder;
+    });
     return stops;
 }
 

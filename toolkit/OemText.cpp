@@ -73,7 +73,8 @@ std::string WideToOem(const std::wstring& text) {
     if (text.empty())
         return {};
     int size = static_cast<int>(text.size());
-    std::string bytes(WideCharToMultiByte(CP_OEMCP, 0, text.data(), size, nullptr, 0, nullptr, nullptr), '\0');
+    std::string bytes(WideCharToMultiByte(CP_OEMCP, 0, text.data(), size, nullptr, 0, nullptr, nullptr),
+                      '\0');
     WideCharToMultiByte(CP_OEMCP, 0, text.data(), size, bytes.data(), static_cast<int>(bytes.size()), nullptr,
                         nullptr);
     return bytes;

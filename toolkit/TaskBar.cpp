@@ -95,7 +95,8 @@ bool TApplication::TaskBarMessage(UINT message, WPARAM wParam, LPARAM) {
     case kPassFocus: {
         if (IsIconic(handle_) || GetActiveWindow() != handle_)
             return true;
-        // The window on top that takes input: a modal dialog over the forms it disables, a box over its owner.
+        // The window on top that takes input: a modal dialog over the forms it disables, a box over its
+        // owner.
         for (HWND window : ProgramWindows())
             if (IsWindowEnabled(window) && !(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_TOOLWINDOW)) {
                 SetActiveWindow(window);

@@ -32,12 +32,12 @@ void TWindowedControl::CreateHandle() {
     if (unicode_) {
         std::wstring className(params.className, params.className + strlen(params.className));
         window = CreateWindowExW(params.exStyle, className.c_str(), L"", params.style, left_, top_, width_,
-                                 height_, parentWindow, reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr),
-                                 nullptr);
+                                 height_, parentWindow, reinterpret_cast<HMENU>(id),
+                                 GetModuleHandleA(nullptr), nullptr);
     } else
-        window = CreateWindowExA(params.exStyle, params.className, "", params.style, left_, top_, width_,
-                                 height_, parentWindow, reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr),
-                                 nullptr);
+        window =
+            CreateWindowExA(params.exStyle, params.className, "", params.style, left_, top_, width_, height_,
+                            parentWindow, reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr), nullptr);
     if (!window)
         throw Exception("Cannot create the control " + Name);
     // Subclassed through the same API that made it, so that its text is never narrowed on the way.

@@ -132,7 +132,8 @@ TEST(InstallRoad, EveryRoadIsWalkedWithTheKeyboardAlone) {
     driver::Pixels unfocused = driver::Capture(list, false);
     type(road.form2, {VK_TAB});
     EXPECT_TRUE(focusIs(list));
-    EXPECT_TRUE(driver::WaitUntil([&] { return driver::Capture(list, false).pixels != unfocused.pixels; }, kWait));
+    EXPECT_TRUE(
+        driver::WaitUntil([&] { return driver::Capture(list, false).pixels != unfocused.pixels; }, kWait));
     type(road.form2, {VK_SHIFT, VK_TAB});
     EXPECT_TRUE(focusIs(drives));
     // Make Dir: Escape cancels, Enter makes the proposed directory.
@@ -157,7 +158,8 @@ TEST(InstallRoad, EveryRoadIsWalkedWithTheKeyboardAlone) {
     type(road.form2, {VK_RETURN});
     HWND form5 = driver::WaitWindow(pid, "TForm5", nullptr, kWait);
     type(form5, {VK_ESCAPE});
-    EXPECT_TRUE(driver::WaitUntil([&] { return driver::WindowText(road.form2) == "Install Aborted!"; }, kWait));
+    EXPECT_TRUE(
+        driver::WaitUntil([&] { return driver::WindowText(road.form2) == "Install Aborted!"; }, kWait));
     type(road.form2, {VK_MENU, 'I'});
     type(form5, {VK_RETURN});
     auto done = driver::WaitMessageBox(pid, "Information", kWait);

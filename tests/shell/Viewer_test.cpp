@@ -97,7 +97,9 @@ TEST(Viewer, IsReadWithTheKeyboardAloneAndNoKeyClosesIt) {
     auto focus = [viewer] { return driver::FocusOf(viewer); };
     ASSERT_TRUE(driver::WaitUntil([&] { return focus() == memo; }, kWait));
     auto topLine = [memo] { return SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0); };
-    auto firstColumnX = [memo] { return static_cast<short>(LOWORD(SendMessageA(memo, EM_POSFROMCHAR, 0, 0))); };
+    auto firstColumnX = [memo] {
+        return static_cast<short>(LOWORD(SendMessageA(memo, EM_POSFROMCHAR, 0, 0)));
+    };
     driver::SendKeys(memo, {VK_NEXT});
     EXPECT_TRUE(driver::WaitUntil([&] { return topLine() > 0; }, kWait));
     driver::SendKeys(memo, {VK_CONTROL, VK_END});

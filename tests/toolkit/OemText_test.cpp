@@ -29,19 +29,19 @@ public:
         };
         word(0, 0x200); // version 2
         word(2, static_cast<int>(font.size()));
-        word(68, 9);      // points
-        word(70, 96);     // vertical and horizontal resolution
+        word(68, 9);  // points
+        word(70, 96); // vertical and horizontal resolution
         word(72, 96);
-        word(74, 10);     // ascent
+        word(74, 10); // ascent
         word(83, FW_NORMAL);
         font[85] = OEM_CHARSET;
         word(86, width);
         word(88, height);
         font[90] = FIXED_PITCH | FF_MODERN;
-        word(91, width);  // average and widest
+        word(91, width); // average and widest
         word(93, width);
-        font[96] = 255;   // last character
-        font[98] = ' ';   // break character
+        font[96] = 255; // last character
+        font[98] = ' '; // break character
         word(105, face);
         word(113, bits);
         for (int c = 0; c < glyphs; ++c) {
@@ -136,8 +136,9 @@ TEST(OemText, AStandInFaceDrawsTheFramesOnlyWhereTheSystemHasNoOemFace) {
         RECT all = driver::ColorBounds(shown, 0x808080);
         int lineHeight = HIWORD(SendMessageA(memo, EM_POSFROMCHAR, 7, 0));
         EXPECT_EQ(EqualRect(&stroke, &all) && stroke.bottom - stroke.top > lineHeight, c.frame)
-            << "first stroke " << stroke.left << "," << stroke.top << "-" << stroke.right << "," << stroke.bottom
-            << " of everything drawn " << all.left << "," << all.top << "-" << all.right << "," << all.bottom;
+            << "first stroke " << stroke.left << "," << stroke.top << "-" << stroke.right << ","
+            << stroke.bottom << " of everything drawn " << all.left << "," << all.top << "-" << all.right
+            << "," << all.bottom;
         form.Hide();
     }
 }
