@@ -48,8 +48,6 @@ TEST(Viewer, OemBytesAreKeptAndTheirFramesDrawnAsLines) {
     EXPECT_EQ(driver::Field(memo, "color"), "0x00FFFFFF");
     EXPECT_EQ(driver::Field(memo, "bounds"), "0,0,515,422");
     EXPECT_EQ(driver::Field(memo, "readonly"), "1");
-    // The rig has no OEM face for "Terminal": the frame comes in the fixed-pitch stand-in.
-    EXPECT_EQ(driver::Field(memo, "drawn.face"), "Courier New");
     // Drawn as a frame, its outer line is one stroke around everything drawn; drawn as letters, the
     // first stroke is a piece of the first letter.
     HWND text = MemoWindow(viewer);
@@ -65,6 +63,8 @@ TEST(Viewer, OemBytesAreKeptAndTheirFramesDrawnAsLines) {
         kWait))
         << "first stroke " << stroke.left << "," << stroke.top << "-" << stroke.right << "," << stroke.bottom
         << " of everything drawn " << all.left << "," << all.top << "-" << all.right << "," << all.bottom;
+    // The rig has no OEM face for "Terminal": the frame comes in the fixed-pitch stand-in.
+    EXPECT_EQ(driver::Field(memo, "drawn.face"), "Courier New");
 }
 
 TEST(Viewer, LongLinesStayWholeAndTheScrollBarsDoNotClose) {
