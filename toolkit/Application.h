@@ -1,5 +1,5 @@
-// The application object: title, main form, message loop and the hidden window that owns the
-// program's windows and receives messages posted to the application.
+// The application object: title, main form, message loop and the window that owns the program's
+// windows, stands for them in the task bar and receives messages posted to the application.
 #pragma once
 
 #include <exception>
@@ -53,7 +53,7 @@ public:
     void StopTimer(UINT_PTR id);
 
 private:
-    // The hidden window as the program's task-bar entry: see TaskBar.cpp.
+    // The application's window as the program's task-bar entry: see TaskBar.cpp.
     void ShowTaskBarEntry(bool show);
     bool TaskBarMessage(UINT message, WPARAM wParam, LPARAM lParam);
     std::vector<HWND> ProgramWindows() const;

@@ -1,12 +1,10 @@
-// The application's hidden window is the program's entry in the task bar and in the list of Alt+Tab:
-// a visible window without an owner, titled with the application title, that owns every other window
-// of the program. It shows nothing itself: minimising it hides the program's windows, restoring it
-// shows them again, and the focus it is given goes on to the window the user worked in.
+// The application's window is the program's entry in the task bar and in the list of Alt+Tab: a
+// visible window without an owner, titled with the application title, that owns every other window of
+// the program. Having no size, it shows nothing itself: minimising it hides the program's windows,
+// restoring it shows them again, and the focus it is given goes on to the window the user worked in.
 #include "Application.h"
 
 #include "Form.h"
-
-#include <algorithm>
 
 namespace {
 
@@ -14,7 +12,7 @@ namespace {
 constexpr UINT kPassFocus = WM_APP + 1;
 
 // Along the owners, which GetAncestor follows only for popup windows.
-HWND FirstOwner(HWND window) {
+HWND RootOwner(HWND window) {
     for (HWND owner; (owner = GetWindow(window, GW_OWNER)) != nullptr;)
         window = owner;
     return window;
@@ -43,7 +41,7 @@ std::vector<HWND> TApplication::ProgramWindows() const {
         GetCurrentThreadId(),
         [](HWND window, LPARAM data) {
             auto* s = reinterpret_cast<Search*>(data);
-            if (window != s->entry && IsWindowVisible(window) && FirstOwner(window) == s->entry)
+            if (window != s->entry && IsWindowVisible(window) && RootOwner(window) == s->entry)
                 s->found.push_back(window);
             return TRUE;
         },
