@@ -18,6 +18,19 @@ HWND RootOwner(HWND window) {
     return window;
 }
 
+struct ProgramSearch {
+    HWND entry;
+    std::vector<HWND> found;
+};
+
+// In z-order, the top one first.
+BOOL CALLBACK CollectProgramWindow(HWND window, LPARAM data) {
+    auto* search = reinterpret_cast<ProgramSearch*>(data);
+    if (window != search->entry && IsWindowVisible(window) && RootOwner(window) == search->entry)
+        search->found.push_back(window);
+    return TRUE;
+}
+
 } // namespace
 
 void TApplication::ShowTaskBarEntry(bool show) {
@@ -32,20 +45,8 @@ void TApplication::ShowTaskBarEntry(bool show) {
 }
 
 std::vector<HWND> TApplication::ProgramWindows() const {
-    struct Search {
-        HWND entry;
-        std::vector<HWND> found;
-    } search{handle_, {}};
-    // In z-order, the top one first.
-    EnumThreadWindows(
-        GetCurrentThreadId(),
-        [](HWND window, LPARAM data) {
-            auto* s = reinterpret_cast<Search*>(data);
-            if (window != s->entry && IsWindowVisible(window) && RootOwner(window) == s->entry)
-                s->found.push_back(window);
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&search));
+    ProgramSearch search{handle_, {}};
+    EnumThreadWindows(GetCurrentThreadId(), CollectProgramWindow, reinterpret_cast<LPARAM>(&search));
     return search.found;
 }
 
