@@ -26,6 +26,10 @@ std::string FormatSize(std::uint64_t bytes) {
     return std::to_string(std::llround(static_cast<double>(bytes) / kKilobyte)) + " Kb";
 }
 
+bool EnoughSpace(std::uint64_t freeBytes, int requiredMegabytes) {
+    return std::llround(static_cast<double>(freeBytes) / kMegabyte) > requiredMegabytes;
+}
+
 TForm2::TForm2() : TForm("TForm2") {
     Load(
         {
@@ -57,9 +61,7 @@ void TForm2::DriveComboBox1Change(TObject*) {
     std::string root = std::string(1, DriveComboBox1->Drive()) + ":\\";
     std::uint64_t free = GetFreeSpace(root);
     std::string text = FormatSize(free);
-    long long megabytes = std::llround(static_cast<double>(free) / kMegabyte);
-    int required = StrToInt(Settings::SIZE);
-    if (megabytes > required) {
+    if (EnoughSpace(free, StrToInt(Settings::SIZE))) {
         Label3->Font.SetColor(clBlack);
         Label3->SetCaption(text);
         SetCaption("Select a Directory");

@@ -43,3 +43,6 @@ extern TForm2* Form2;
 std::uint64_t GetFreeSpace(const std::string& root);
 // "4768 Mb" above one megabyte, "900 Kb" up to it; whole numbers, halves away from zero.
 std::string FormatSize(std::uint64_t bytes);
+// Whether the free bytes are more than the megabytes needed, counted as the dialog shows them: in
+// whole megabytes, halves away from zero.
+bool EnoughSpace(std::uint64_t freeBytes, int requiredMegabytes);

@@ -1,11 +1,13 @@
-// The forms ask for "MS Sans Serif", "Arial" and "Terminal". Wine does not say when it has no such
-// face: it quietly draws another one, and every test of layout or pixels would then measure that.
-// These tests pin what the rig's prefix resolves each face to.
+// The forms ask for "MS Sans Serif", "Arial" and "Terminal"; "Courier New" stands in for the last where
+// the system has no OEM face for it. Wine does not say when it has no such face: it quietly draws
+// another one, and every test of layout or pixels would then measure that. These tests pin what the
+// rig's prefix resolves each face to.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -58,16 +60,20 @@ TEST(RigFonts, MsSansSerifIsTheBitmapFaceWithAWindowsCell) {
     EXPECT_EQ(font.metrics.tmPitchAndFamily & (TMPF_TRUETYPE | TMPF_VECTOR), 0);
 }
 
-TEST(RigFonts, ArialIsLiberationSansThroughTheSubstitute) {
-    Resolved arial = Resolve("Arial", -15, DEFAULT_CHARSET);
-    Resolved liberation = Resolve("Liberation Sans", -15, DEFAULT_CHARSET);
-    ASSERT_EQ(liberation.face, "Liberation Sans") << "Liberation Sans is not installed";
-    // A substitute keeps the name asked for; a fallback reports its own.
-    EXPECT_EQ(arial.face, "Arial");
-    EXPECT_TRUE(SameMetrics(arial, liberation))
-        << "Arial: height " << arial.metrics.tmHeight << ", average width " << arial.metrics.tmAveCharWidth
-        << ", sample " << arial.sample.cx << "; Liberation Sans: height " << liberation.metrics.tmHeight
-        << ", average width " << liberation.metrics.tmAveCharWidth << ", sample " << liberation.sample.cx;
+TEST(RigFonts, ArialAndCourierNewAreLiberationFacesThroughTheSubstitutes) {
+    for (auto [face, substitute] :
+         {std::pair{"Arial", "Liberation Sans"}, {"Courier New", "Liberation Mono"}}) {
+        Resolved asked = Resolve(face, -15, DEFAULT_CHARSET);
+        Resolved liberation = Resolve(substitute, -15, DEFAULT_CHARSET);
+        ASSERT_EQ(liberation.face, substitute) << substitute << " is not installed";
+        // A substitute keeps the name asked for; a fallback reports its own.
+        EXPECT_EQ(asked.face, face);
+        EXPECT_TRUE(SameMetrics(asked, liberation))
+            << face << ": height " << asked.metrics.tmHeight << ", average width "
+            << asked.metrics.tmAveCharWidth << ", sample " << asked.sample.cx << "; " << substitute
+            << ": height " << liberation.metrics.tmHeight << ", average width "
+            << liberation.metrics.tmAveCharWidth << ", sample " << liberation.sample.cx;
+    }
 }
 
 TEST(RigFonts, SansFacesDifferInMetrics) {

@@ -5,7 +5,7 @@ korvadel_add_test(NAME form_test
     SOURCES toolkit/Form_test.cpp toolkit/forms.rc
     LIBRARIES toolkit)
 set_source_files_properties(toolkit/forms.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_CURRENT_SOURCE_DIR}/toolkit/good.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-property.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/wrong-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-kind.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/duplicate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/activate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/buttons.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/directory.window")
+    "${CMAKE_CURRENT_SOURCE_DIR}/toolkit/good.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-property.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/wrong-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-kind.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/duplicate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/activate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/buttons.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/directory.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/oem.window")
 korvadel_add_test(NAME string_list_test SOURCES toolkit/StringList_test.cpp LIBRARIES toolkit)
 korvadel_add_test(NAME load_settings_test
     SOURCES shell/LoadSettings_test.cpp ${PROJECT_SOURCE_DIR}/shell/LoadSettings.cpp
@@ -16,6 +16,7 @@ korvadel_add_test(NAME startup_test SOURCES shell/Startup_test.cpp GUI DEPENDS i
 korvadel_add_test(NAME main_window_test SOURCES shell/MainWindow_test.cpp GUI DEPENDS installer midas_double
     TIMEOUT 300)
 korvadel_add_test(NAME dialogs_test SOURCES toolkit/Dialogs_test.cpp toolkit/forms.rc LIBRARIES toolkit GUI)
+korvadel_add_test(NAME oem_text_test SOURCES toolkit/OemText_test.cpp toolkit/forms.rc LIBRARIES toolkit GUI)
 
 # Tests kept with the pieces they exercise.
 include(${CMAKE_CURRENT_SOURCE_DIR}/fixtures/CMakeLists.txt OPTIONAL)

@@ -11,12 +11,17 @@ constexpr char kWindowClass[] = "TApplication";
 
 HWND TApplication::Handle() {
     if (!handle_) {
-        WNDCLASSA windowClass{};
+        WNDCLASSEXA windowClass{};
+        windowClass.cbSize = sizeof windowClass;
         windowClass.lpfnWndProc = WndProc;
         windowClass.hInstance = GetModuleHandleA(nullptr);
         windowClass.hIcon = LoadIconA(windowClass.hInstance, "MAINICON");
+        // The task bar shows the small one.
+        windowClass.hIconSm =
+            static_cast<HICON>(LoadImageA(windowClass.hInstance, "MAINICON", IMAGE_ICON,
+                                          GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON), 0));
         windowClass.lpszClassName = kWindowClass;
-        RegisterClassA(&windowClass);
+        RegisterClassExA(&windowClass);
         // A zero-sized popup with a caption is the program's entry in the task bar.
         handle_ = CreateWindowExA(0, kWindowClass, title_.c_str(),
                                   WS_POPUP | WS_CAPTION | WS_CLIPSIBLINGS | WS_SYSMENU | WS_MINIMIZEBOX,
@@ -32,10 +37,13 @@ void TApplication::SetTitle(const std::string& title) {
 }
 
 void TApplication::Run() {
-    if (mainForm_)
+    if (mainForm_) {
+        ShowTaskBarEntry(true);
         mainForm_->Show();
+    }
     while (!terminated_)
         HandleMessage();
+    ShowTaskBarEntry(false);
 }
 
 void TApplication::Terminate() {
@@ -82,7 +90,8 @@ bool TApplication::IsShortCut(const MSG& message) {
         // Alt and a button's letter presses it whichever control has the focus.
         if (message.message == WM_SYSCHAR)
             return form->DialogChar(static_cast<char>(message.wParam));
-        return form->IsShortCut(static_cast<WORD>(message.wParam));
+        return form->IsShortCut(static_cast<WORD>(message.wParam)) ||
+               (message.message == WM_KEYDOWN && form->DialogKey(message));
     } catch (const std::exception& e) {
         ShowException(e);
         return true;
@@ -124,6 +133,8 @@ LRESULT CALLBACK TApplication::WndProc(HWND window, UINT message, WPARAM wParam,
             if ((*hook)(message, wParam, lParam, result))
                 return result;
         }
+        if (Application.TaskBarMessage(message, wParam, lParam))
+            return 0;
         if (message == WM_TIMER) {
             for (const auto& [id, tick] : Application.timers_)
                 if (id == wParam) {
@@ -131,11 +142,6 @@ LRESULT CALLBACK TApplication::WndProc(HWND window, UINT message, WPARAM wParam,
                     run();
                     break;
                 }
-            return 0;
-        }
-        if (message == WM_CLOSE) {
-            if (Application.mainForm_)
-                Application.mainForm_->Close();
             return 0;
         }
     } catch (const std::exception& e) {

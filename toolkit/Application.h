@@ -1,5 +1,5 @@
-// The application object: title, main form, message loop and the hidden window that owns the
-// program's windows and receives messages posted to the application.
+// The application object: title, main form, message loop and the window that owns the program's
+// windows, stands for them in the task bar and receives messages posted to the application.
 #pragma once
 
 #include <exception>
@@ -7,6 +7,7 @@
 #include <list>
 #include <memory>
 #include <string>
+#include <vector>
 #include <windows.h>
 
 class TForm;
@@ -52,6 +53,13 @@ public:
     void StopTimer(UINT_PTR id);
 
 private:
+    // The application's window as the program's task-bar entry: see TaskBar.cpp.
+    void ShowTaskBarEntry(bool show);
+    bool TaskBarMessage(UINT message, WPARAM wParam, LPARAM lParam);
+    std::vector<HWND> ProgramWindows() const;
+    void Minimize();
+    void Restore();
+
     bool ProcessMessage(MSG& message);
     bool IsShortCut(const MSG& message);
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -63,6 +71,7 @@ private:
     std::list<Hook> hooks_;
     std::list<std::pair<UINT_PTR, std::function<void()>>> timers_;
     UINT_PTR nextTimer_ = 1;
+    std::vector<HWND> minimized_;
 };
 
 extern TApplication Application;

@@ -31,7 +31,10 @@ DisabledWindows::DisabledWindows(HWND except) : except_(except) {
 
 BOOL CALLBACK DisabledWindows::Disable(HWND window, LPARAM self) {
     auto* list = reinterpret_cast<DisabledWindows*>(self);
-    if (window == list->except_ || !IsWindowVisible(window) || !IsWindowEnabled(window))
+    // The task-bar entry stays enabled: it passes the focus on to the window on top, and when a dialog
+    // closes with no other window of the program enabled, the focus stays with the program through it.
+    if (window == list->except_ || window == Application.Handle() || !IsWindowVisible(window) ||
+        !IsWindowEnabled(window))
         return TRUE;
     list->windows_.push_back(window);
     EnableWindow(window, FALSE);

@@ -195,6 +195,11 @@ LRESULT TDirectoryListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             Open(index);
         return result;
     }
+    case WM_GETDLGCODE:
+        // Enter opens the entry, as a double click does, rather than pressing the window's button.
+        if (wParam == VK_RETURN)
+            return TWindowedControl::WndProc(message, wParam, lParam) | DLGC_WANTMESSAGE;
+        break;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN) {
             Open(static_cast<int>(SendMessageA(handle_, LB_GETCURSEL, 0, 0)));

@@ -1,10 +1,17 @@
 #include "Edit.h"
 
 #include "Exception.h"
+#include "OemText.h"
 
 std::string TCustomEdit::Text() const {
     if (!handle_)
         return text_;
+    if (standIn_) {
+        std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(handle_)) + 1, L'\0');
+        text.resize(
+            static_cast<std::size_t>(GetWindowTextW(handle_, text.data(), static_cast<int>(text.size()))));
+        return WideToOem(text);
+    }
     std::string text(static_cast<std::size_t>(GetWindowTextLengthA(handle_)) + 1, '\0');
     text.resize(
         static_cast<std::size_t>(GetWindowTextA(handle_, text.data(), static_cast<int>(text.size()))));
@@ -15,16 +22,46 @@ void TCustomEdit::SetText(const std::string& text) {
     text_ = text.substr(0, text.find('\0'));
     if (!handle_)
         return;
-    SetWindowTextA(handle_, text_.c_str());
-    if (GetWindowTextLengthA(handle_) != static_cast<int>(text_.size()))
+    bool whole;
+    if (standIn_) {
+        std::wstring wide = OemToWide(text_);
+        SetWindowTextW(handle_, wide.c_str());
+        whole = GetWindowTextLengthW(handle_) == static_cast<int>(wide.size());
+    } else {
+        SetWindowTextA(handle_, text_.c_str());
+        whole = GetWindowTextLengthA(handle_) == static_cast<int>(text_.size());
+    }
+    if (!whole)
         throw Exception("Text exceeds memo capacity");
 }
 
+void TCustomEdit::CreateHandle() {
+    standIn_ = NeedsOemStandIn(Font) ? OemStandInFont(Font) : ::Font();
+    TWindowedControl::CreateHandle();
+}
+
 void TCustomEdit::HandleCreated() {
+    if (standIn_)
+        SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(standIn_.Get()), FALSE);
     // No limit of its own: what the system can hold, and SetText says when it cannot.
     SendMessageA(handle_, EM_LIMITTEXT, 0, 0);
     SendMessageA(handle_, EM_SETREADONLY, ReadOnly, 0);
     SetText(text_);
+}
+
+void TCustomEdit::FontChanged() {
+    if (!handle_)
+        return;
+    // The window's API follows the stand-in: a change of either way needs a new window.
+    if (NeedsOemStandIn(Font) != static_cast<bool>(standIn_)) {
+        text_ = Text();
+        DestroyHandle();
+        Handle();
+    } else if (standIn_) {
+        standIn_ = OemStandInFont(Font);
+        SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(standIn_.Get()), TRUE);
+    } else
+        TWindowedControl::FontChanged();
 }
 
 void TCustomEdit::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
@@ -40,16 +77,25 @@ void TCustomEdit::Describe(InspectRecord& record) const {
     TWindowedControl::Describe(record);
     record.emplace_back("text", Text());
     record.emplace_back("readonly", ReadOnly ? "1" : "0");
+    if (handle_) {
+        BYTE charset = 0;
+        record.emplace_back(
+            "drawn.face",
+            DrawnFace(reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)), &charset));
+        record.emplace_back("drawn.charset", std::to_string(charset));
+    }
 }
 
 void TEdit::FillCreateParams(CreateParams& params) {
     params.className = "EDIT";
+    params.unicode = StandingIn();
     params.style |= ES_AUTOHSCROLL;
     params.exStyle |= WS_EX_CLIENTEDGE;
 }
 
 void TMemo::FillCreateParams(CreateParams& params) {
     params.className = "EDIT";
+    params.unicode = StandingIn();
     params.style |= ES_MULTILINE | ES_AUTOVSCROLL;
     // Without a horizontal scroll bar the lines wrap; with one they stay whole.
     if (ScrollBars == ssHorizontal || ScrollBars == ssBoth)

@@ -14,10 +14,15 @@ public:
     void Describe(InspectRecord& record) const override;
 
 protected:
+    bool StandingIn() const { return static_cast<bool>(standIn_); }
+    void CreateHandle() override;
     void HandleCreated() override;
+    void FontChanged() override;
 
 private:
     std::string text_;
+    // Set while OEM text is shown through a stand-in face, see OemText.h.
+    ::Font standIn_;
 };
 
 class TEdit : public TCustomEdit {

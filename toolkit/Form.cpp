@@ -14,9 +14,11 @@
 
 namespace {
 
+// The task-bar entry only hands the focus on: focus that comes through it comes from outside.
 bool IsOurWindow(HWND window) {
     DWORD process = 0;
-    return window && GetWindowThreadProcessId(window, &process) && process == GetCurrentProcessId();
+    return window && window != Application.Handle() && GetWindowThreadProcessId(window, &process) &&
+           process == GetCurrentProcessId();
 }
 
 // Whether the focus last went from one of our windows to another of ours.
@@ -281,14 +283,9 @@ void TForm::FocusFirstControl() {
     HWND focus = GetFocus();
     if (focus && focus != handle_ && IsChild(handle_, focus))
         return;
-    TWindowedControl* first = nullptr;
-    for (TControl* control : controls_)
-        if (auto* windowed = dynamic_cast<TWindowedControl*>(control);
-            windowed && windowed->TabStop && windowed->Visible() && windowed->Enabled() &&
-            (!first || windowed->TabOrder < first->TabOrder))
-            first = windowed;
-    if (first)
-        first->SetFocus();
+    std::vector<TWindowedControl*> stops = TabStops();
+    if (!stops.empty())
+        stops.front()->SetFocus();
 }
 
 void TForm::RecreateWnd() {

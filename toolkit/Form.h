@@ -80,6 +80,9 @@ public:
     bool IsShortCut(WORD key);
     // A character typed that no focused control takes: presses the button it is the accelerator of.
     bool DialogChar(char key);
+    // Tab, Shift+Tab, Enter or Escape that the focused control does not take: moves the focus along the
+    // tab order or presses the default or cancel button. True when the key is used.
+    bool DialogKey(MSG message);
     // Makes the window again with the current properties, as a change of border needs.
     void RecreateWnd();
     // While the form is made from its definition.
@@ -101,6 +104,9 @@ private:
     void Activated(HWND other);
     // The first control in tab order takes the focus unless one of the form's has it.
     void FocusFirstControl();
+    // The controls that take the focus from the keyboard, in tab order.
+    std::vector<class TWindowedControl*> TabStops() const;
+    bool SelectNext(bool forward);
     class TWindowedControl* NotifiedControl(UINT message, WPARAM wParam, LPARAM lParam) const;
     void PaintWindow();
     void RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);

@@ -78,6 +78,10 @@ void TSpeedButton::SetProperty(const std::string& name, const DefValue& value, B
         SetCaption(value.String());
     else if (name == "Flat")
         SetFlat(value.Bool());
+    else if (name == "Default")
+        Default = value.Bool();
+    else if (name == "Cancel")
+        Cancel = value.Bool();
     else
         TGraphicControl::SetProperty(name, value, binder);
 }

@@ -13,6 +13,9 @@ public:
 
     // The accelerator letter of the caption, upper case, or 0.
     char Accelerator() const;
+    // Pressed by Enter, or by Escape, where the control with the focus does not take the key itself.
+    bool Default = false;
+    bool Cancel = false;
 
     void Paint(HDC dc) override;
     void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;

@@ -2,6 +2,8 @@
 
 #include "Exception.h"
 
+#include <cstring>
+
 TWindowedControl::TWindowedControl() {
     color_ = clWindow;
 }
@@ -25,20 +27,30 @@ void TWindowedControl::CreateHandle() {
     UINT_PTR id = 1;
     while (id <= parent_->Controls().size() && parent_->Controls()[id - 1] != this)
         ++id;
-    HWND window =
-        CreateWindowExA(params.exStyle, params.className, "", params.style, left_, top_, width_, height_,
-                        parentWindow, reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr), nullptr);
+    HWND window = nullptr;
+    unicode_ = params.unicode;
+    if (unicode_) {
+        std::wstring className(params.className, params.className + strlen(params.className));
+        window = CreateWindowExW(params.exStyle, className.c_str(), L"", params.style, left_, top_, width_,
+                                 height_, parentWindow, reinterpret_cast<HMENU>(id),
+                                 GetModuleHandleA(nullptr), nullptr);
+    } else
+        window =
+            CreateWindowExA(params.exStyle, params.className, "", params.style, left_, top_, width_, height_,
+                            parentWindow, reinterpret_cast<HMENU>(id), GetModuleHandleA(nullptr), nullptr);
     if (!window)
         throw Exception("Cannot create the control " + Name);
-    classProc_ = reinterpret_cast<WNDPROC>(
-        SetWindowLongPtrA(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StandardWndProc)));
+    // Subclassed through the same API that made it, so that its text is never narrowed on the way.
+    auto setProc = unicode_ ? SetWindowLongPtrW : SetWindowLongPtrA;
+    classProc_ =
+        reinterpret_cast<WNDPROC>(setProc(window, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(StandardWndProc)));
     Attach(window);
     SendMessageA(window, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Handle()), FALSE);
     HandleCreated();
 }
 
 LRESULT TWindowedControl::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    return CallWindowProcA(classProc_, handle_, message, wParam, lParam);
+    return (unicode_ ? CallWindowProcW : CallWindowProcA)(classProc_, handle_, message, wParam, lParam);
 }
 
 LRESULT TWindowedControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -8,6 +8,8 @@ struct CreateParams {
     const char* className = nullptr;
     DWORD style = 0;
     DWORD exStyle = 0;
+    // A window of the wide-character API, for text beyond the ANSI code page.
+    bool unicode = false;
 };
 
 class TWindowedControl : public TWinControl {
@@ -44,6 +46,7 @@ protected:
 
 private:
     WNDPROC classProc_ = nullptr;
+    bool unicode_ = false;
     Brush background_;
     COLORREF backgroundColor_ = 0;
 };

@@ -1,5 +1,6 @@
 #include "Driver.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <stdexcept>
 
@@ -60,6 +61,43 @@ Pixels Capture(HWND hwnd, bool withFrame) {
     if (!copied)
         throw std::runtime_error("cannot copy window " + Describe(hwnd) + " from the screen");
     return capture;
+}
+
+RECT ColorBounds(const Pixels& capture, uint32_t color) {
+    RECT bounds = {};
+    for (int y = 0; y < capture.height; ++y)
+        for (int x = 0; x < capture.width; ++x)
+            if (capture.At(x, y) == color) {
+                RECT pixel = {x, y, x + 1, y + 1};
+                UnionRect(&bounds, &bounds, &pixel);
+            }
+    return bounds;
+}
+
+RECT StrokeBounds(const Pixels& capture, uint32_t color) {
+    RECT bounds = {};
+    auto first = std::find(capture.pixels.begin(), capture.pixels.end(), color);
+    if (first == capture.pixels.end())
+        return bounds;
+    std::vector<bool> seen(capture.pixels.size());
+    std::vector<int> pending = {static_cast<int>(first - capture.pixels.begin())};
+    seen[pending.front()] = true;
+    while (!pending.empty()) {
+        int at = pending.back();
+        pending.pop_back();
+        int x = at % capture.width, y = at / capture.width;
+        RECT pixel = {x, y, x + 1, y + 1};
+        UnionRect(&bounds, &bounds, &pixel);
+        for (int ny = std::max(y - 1, 0); ny <= std::min(y + 1, capture.height - 1); ++ny)
+            for (int nx = std::max(x - 1, 0); nx <= std::min(x + 1, capture.width - 1); ++nx) {
+                int next = ny * capture.width + nx;
+                if (!seen[next] && capture.pixels[next] == color) {
+                    seen[next] = true;
+                    pending.push_back(next);
+                }
+            }
+    }
+    return bounds;
 }
 
 void SaveBmp(const Pixels& capture, const std::string& path) {

@@ -76,6 +76,8 @@ SIZE ClientSize(HWND hwnd);
 DWORD Style(HWND hwnd);
 // [class "title"], for messages.
 std::string Describe(HWND hwnd);
+// The window with the keyboard focus in the thread that made `hwnd`, or nullptr.
+HWND FocusOf(HWND hwnd);
 
 struct MessageBoxWindow {
     HWND hwnd = nullptr;
@@ -119,6 +121,11 @@ struct Pixels {
 };
 // What the screen shows of the window: with its frame, or its client area only.
 Pixels Capture(HWND hwnd, bool withFrame);
+// The bounds of every pixel of a colour, and of those joined to the first of them in reading order
+// (side by side or corner to corner): one line drawn through several characters is one such stroke.
+// Empty when the colour is not there.
+RECT ColorBounds(const Pixels& capture, uint32_t color);
+RECT StrokeBounds(const Pixels& capture, uint32_t color);
 void SaveBmp(const Pixels& capture, const std::string& path);
 
 } // namespace driver

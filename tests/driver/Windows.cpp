@@ -54,6 +54,12 @@ std::string Describe(HWND hwnd) {
     return "[" + ClassName(hwnd) + " \"" + WindowText(hwnd) + "\"]";
 }
 
+HWND FocusOf(HWND hwnd) {
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    return GetGUIThreadInfo(GetWindowThreadProcessId(hwnd, nullptr), &info) ? info.hwndFocus : nullptr;
+}
+
 static bool HasExited(DWORD pid) {
     HANDLE process = OpenProcess(SYNCHRONIZE, FALSE, pid);
     if (!process)

@@ -130,6 +130,71 @@ TEST(InstallRoad, AFullInstallIntoANewDirectoryGivesTheArchivesFiles) {
     EXPECT_TRUE(driver::WaitUntil([&] { return IsWindowEnabled(road.main); }, kWait));
 }
 
+// Real key presses and no mouse input, each given to the window the program itself brought to the front.
+TEST(InstallRoad, EveryRoadIsWalkedWithTheKeyboardAlone) {
+    Road road;
+    DWORD pid = road.process->Pid();
+    auto type = [&](HWND window, std::initializer_list<WORD> keys) {
+        ASSERT_TRUE(driver::WaitUntil([&] { return GetForegroundWindow() == window; }, kWait))
+            << driver::Describe(window) << " is not in front of " << driver::Describe(GetForegroundWindow());
+        driver::SendKeys(window, keys);
+    };
+    auto focusIs = [](HWND control) {
+        return driver::WaitUntil([control] { return driver::FocusOf(control) == control; }, kWait);
+    };
+    auto directory = [&] { return Lower(road.Field(road.form2, "DirectoryListBox1", "directory")); };
+    HWND drives = FindWindowExA(road.form2, nullptr, "ComboBox", nullptr);
+    HWND list = FindWindowExA(road.form2, nullptr, "ListBox", nullptr);
+    // The directory dialog: Escape cancels it; Tab and Shift+Tab go round its tab order, and the focus
+    // shows where it is.
+    EXPECT_TRUE(focusIs(drives));
+    type(road.form2, {VK_ESCAPE});
+    type(road.main, {VK_CONTROL, 'I'});
+    driver::Pixels unfocused = driver::Capture(list, false);
+    type(road.form2, {VK_TAB});
+    EXPECT_TRUE(focusIs(list));
+    EXPECT_TRUE(
+        driver::WaitUntil([&] { return driver::Capture(list, false).pixels != unfocused.pixels; }, kWait));
+    type(road.form2, {VK_SHIFT, VK_TAB});
+    EXPECT_TRUE(focusIs(drives));
+    // Make Dir: Escape cancels, Enter makes the proposed directory.
+    type(road.form2, {VK_MENU, 'M'});
+    HWND form3 = driver::WaitWindow(pid, "TForm3", nullptr, kWait);
+    EXPECT_TRUE(focusIs(FindWindowExA(form3, nullptr, "Edit", nullptr)));
+    type(form3, {VK_ESCAPE});
+    type(road.form2, {VK_MENU, 'M'});
+    type(form3, {VK_RETURN});
+    ASSERT_TRUE(driver::WaitUntil([&] { return directory() == Lower(road.Target()); }, kWait));
+    // In the directory list Enter opens the entry: up to the product folder and down again.
+    type(road.form2, {VK_TAB});
+    type(road.form2, {VK_UP});
+    type(road.form2, {VK_RETURN});
+    EXPECT_TRUE(driver::WaitUntil([&] { return directory() == Lower(road.folder.Root()); }, kWait));
+    type(road.form2, {VK_DOWN});
+    type(road.form2, {VK_RETURN});
+    EXPECT_TRUE(driver::WaitUntil([&] { return directory() == Lower(road.Target()); }, kWait));
+    EXPECT_TRUE(IsWindowVisible(road.form2));
+    // Elsewhere in the dialog Enter installs; the extraction dialog's Escape cancels, its Enter extracts.
+    type(road.form2, {VK_SHIFT, VK_TAB});
+    type(road.form2, {VK_RETURN});
+    HWND form5 = driver::WaitWindow(pid, "TForm5", nullptr, kWait);
+    type(form5, {VK_ESCAPE});
+    EXPECT_TRUE(
+        driver::WaitUntil([&] { return driver::WindowText(road.form2) == "Install Aborted!"; }, kWait));
+    type(road.form2, {VK_MENU, 'I'});
+    type(form5, {VK_RETURN});
+    auto done = driver::WaitMessageBox(pid, "Information", kWait);
+    EXPECT_EQ(done.text, "Install Completed!");
+    type(done.hwnd, {VK_RETURN});
+    // Back in the main window, its menu from the keyboard quits.
+    type(road.main, {VK_SHIFT, VK_F10});
+    driver::WaitWindow(pid, "#32768", nullptr, kWait);
+    driver::SendKeys(road.main, {VK_UP});
+    driver::SendKeys(road.main, {VK_RETURN});
+    EXPECT_EQ(road.ExitCode(), 0u);
+    EXPECT_EQ(Tree(road.Target()), Tree(Fixtures() / "demo.expected"));
+}
+
 TEST(InstallRoad, CancelDuringARunFinishesTheMemberAndExtractsNoMore) {
     Road road;
     road.MakeDir();

@@ -93,23 +93,40 @@ TEST(MainWindow, ControlsComeFromTheDefinitionWithTheStatusLineFromTheSettings) 
     EXPECT_EQ(driver::Field(inspection.form, "popupmenu"), "PopupMenu1");
 }
 
-TEST(MainWindow, TheStatusLineIsDrawnInGreyOverThePicture) {
-    Session run;
-    HWND main = run.MainWindow();
-    driver::Pixels before = Settled(main);
+// Grey pixels of the status line's text between two columns of the window.
+int GreyText(const driver::Pixels& shown, int left, int right) {
     int grey = 0;
     for (int y = 261; y < 279; ++y)
-        for (int x = 60; x < 300; ++x) {
-            uint32_t p = before.At(x, y);
+        for (int x = left; x < right; ++x) {
+            uint32_t p = shown.At(x, y);
             int r = p >> 16 & 0xFF, g = p >> 8 & 0xFF, b = p & 0xFF;
             grey += r > 0x60 && r < 0xA0 && std::abs(r - g) < 12 && std::abs(g - b) < 12;
         }
-    EXPECT_GT(grey, 40) << "no grey text in the status line";
+    return grey;
 }
 
-TEST(MainWindow, AnEmptyProductNameLeavesTheStatusLineBlank) {
-    Session run("[OPTIONS]\r\nAPPZ......=\r\n");
-    EXPECT_EQ(driver::Field(driver::Inspect(run.MainWindow()).Find("Label4"), "caption"), "");
+TEST(MainWindow, TheStatusLineIsDrawnInGreyOverThePicture) {
+    Session run;
+    HWND main = run.MainWindow();
+    EXPECT_GT(GreyText(Settled(main), 60, 300), 40) << "no grey text in the status line";
+}
+
+TEST(MainWindow, TheStatusLineIsBlankWithoutAProductNameAndCutAtItsWidthWithALongOne) {
+    // Words first, so that a line broken at a word would end well before the edge of the window.
+    const std::string longName = "Korvadel: The Lost Halls " + std::string(225, 'M');
+    for (const std::string& name : {std::string(), longName}) {
+        Session run("[OPTIONS]\r\nAPPZ......=" + name + "\r\n");
+        HWND main = run.MainWindow();
+        const auto& status = driver::Inspect(main).Find("Label4");
+        EXPECT_EQ(driver::Field(status, "caption"), name);
+        EXPECT_EQ(driver::Field(status, "bounds"), "60,261,404,18");
+        // The label ends with the window: the text runs on to its last columns.
+        driver::Pixels shown = Settled(main);
+        if (name.empty())
+            EXPECT_EQ(GreyText(shown, 60, 464), 0);
+        else
+            EXPECT_GT(GreyText(shown, 444, 464), 10);
+    }
 }
 
 TEST(MainWindow, SettingsComeFromBesideTheProgramWhateverTheCurrentDirectory) {

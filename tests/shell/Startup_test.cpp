@@ -103,21 +103,66 @@ TEST(Startup, AFailingModuleLoadEndsTheProgramWithoutStoppingBackgroundPlay) {
                                         "MIDASgetErrorMessage(7)", "MIDASclose()"}));
 }
 
-TEST(Startup, TheApplicationTitleIsTheShortOne) {
+// The shell's view of the program: the buttons of the task bar that stand for its windows. Wine's task
+// bar keeps the handle of the window a button stands for as the button's identifier.
+std::vector<std::pair<HWND, HWND>> TaskBarEntries(DWORD pid) {
+    std::vector<std::pair<HWND, HWND>> entries;
+    HWND tray = FindWindowA("Shell_TrayWnd", nullptr);
+    for (HWND button = FindWindowExA(tray, nullptr, "Button", nullptr); button;
+         button = FindWindowExA(tray, button, "Button", nullptr)) {
+        auto window = reinterpret_cast<HWND>(GetWindowLongPtrA(button, GWLP_ID));
+        DWORD owner = 0;
+        if (IsWindowVisible(button) && window && GetWindowThreadProcessId(window, &owner) && owner == pid)
+            entries.emplace_back(button, window);
+    }
+    return entries;
+}
+
+TEST(Startup, TheTaskBarEntryIsTheApplicationWindowUnderTheShortTitle) {
     Session run;
+    DWORD pid = run.process->Pid();
     HWND main = run.MainWindow();
-    HWND application = nullptr;
-    EnumThreadWindows(
-        GetWindowThreadProcessId(main, nullptr),
-        [](HWND window, LPARAM found) {
-            if (driver::ClassName(window) == "TApplication")
-                *reinterpret_cast<HWND*>(found) = window;
-            return TRUE;
+    driver::SendKeys(main, {VK_CONTROL, 'I'});
+    HWND dialog = driver::WaitWindow(pid, "TForm2", nullptr, kWait);
+    std::vector<std::pair<HWND, HWND>> entries;
+    ASSERT_TRUE(driver::WaitUntil([&] { return (entries = TaskBarEntries(pid)).size() == 1; }, kWait))
+        << entries.size() << " entries";
+    auto [button, entry] = entries.front();
+    EXPECT_EQ(driver::ClassName(entry), "TApplication");
+    EXPECT_EQ(driver::WindowText(entry), "Korvadel Installer v1.0");
+    // What the Windows task bar and Alt+Tab go by: the entry is a visible window without an owner that
+    // is no tool window; every other window of the program is owned by it and asks for no entry.
+    EXPECT_EQ(GetWindow(entry, GW_OWNER), nullptr);
+    EXPECT_EQ(GetWindowLongA(entry, GWL_EXSTYLE) & (WS_EX_TOOLWINDOW | WS_EX_NOACTIVATE), 0);
+    for (HWND window : driver::TopWindows(pid))
+        if (window != entry) {
+            HWND owner = window;
+            while (GetWindow(owner, GW_OWNER))
+                owner = GetWindow(owner, GW_OWNER);
+            EXPECT_EQ(owner, entry) << driver::Describe(window);
+            EXPECT_EQ(GetWindowLongA(window, GWL_EXSTYLE) & WS_EX_APPWINDOW, 0) << driver::Describe(window);
+        }
+    // Minimised as the task bar's menu does it, the program's windows go together; the task-bar button
+    // brings them back, the dialog on top and in control.
+    PostMessageA(entry, WM_SYSCOMMAND, SC_MINIMIZE, 0);
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] { return IsIconic(entry) && !IsWindowVisible(main) && !IsWindowVisible(dialog); }, kWait));
+    RECT r;
+    GetWindowRect(button, &r);
+    driver::RealClick((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    driver::RealMouseMove(1020, 700);
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] {
+            return !IsIconic(entry) && IsWindowVisible(main) && IsWindowVisible(dialog) &&
+                   GetForegroundWindow() == dialog;
         },
-        reinterpret_cast<LPARAM>(&application));
-    ASSERT_NE(application, nullptr);
-    EXPECT_EQ(driver::WindowText(application), "Korvadel Installer v1.0");
-    EXPECT_EQ(GetWindow(main, GW_OWNER), application);
+        kWait));
+    EXPECT_FALSE(IsWindowEnabled(main));
+    // Closing is not the entry's to do: the program ends only by its own exit paths.
+    PostMessageA(entry, WM_SYSCOMMAND, SC_CLOSE, 0);
+    PostMessageA(entry, WM_CLOSE, 0, 0);
+    EXPECT_EQ(run.process->WaitExit(500), std::nullopt);
+    EXPECT_TRUE(IsWindowVisible(dialog));
 }
 
 } // namespace

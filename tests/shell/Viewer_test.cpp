@@ -33,9 +33,9 @@ TEST(Viewer, ShowsTheFileWithItsLineEndsMadeWhole) {
     CloseByClick(MemoWindow(viewer), 20, 20);
 }
 
-TEST(Viewer, OemBytesAreKeptAndShownInTheOemTerminalFont) {
+TEST(Viewer, OemBytesAreKeptAndTheirFramesDrawnAsLines) {
     Session run;
-    std::string art = "\xC9\xCD\xCD\xBB\r\n\xBA\xB0\xB1\xBA\r\n\xC8\xCD\xCD\xBC";
+    std::string art = "\xC9\xCD\xCD\xCD\xBB\r\n\xBA A \xBA\r\n\xC8\xCD\xCD\xCD\xBC";
     run.folder.Write("korvadel.nfo", art + std::string("\0after the end", 14));
     HWND viewer = OpenViewer(run);
     driver::Inspection inspection = driver::Inspect(viewer);
@@ -48,6 +48,23 @@ TEST(Viewer, OemBytesAreKeptAndShownInTheOemTerminalFont) {
     EXPECT_EQ(driver::Field(memo, "color"), "0x00FFFFFF");
     EXPECT_EQ(driver::Field(memo, "bounds"), "0,0,515,422");
     EXPECT_EQ(driver::Field(memo, "readonly"), "1");
+    // Drawn as a frame, its outer line is one stroke around everything drawn; drawn as letters, the
+    // first stroke is a piece of the first letter.
+    HWND text = MemoWindow(viewer);
+    int lineHeight = HIWORD(SendMessageA(text, EM_POSFROMCHAR, 7, 0));
+    RECT stroke = {}, all = {};
+    EXPECT_TRUE(driver::WaitUntil(
+        [&] {
+            driver::Pixels shown = driver::Capture(text, false);
+            stroke = driver::StrokeBounds(shown, 0x808080);
+            all = driver::ColorBounds(shown, 0x808080);
+            return EqualRect(&stroke, &all) && stroke.bottom - stroke.top > lineHeight;
+        },
+        kWait))
+        << "first stroke " << stroke.left << "," << stroke.top << "-" << stroke.right << "," << stroke.bottom
+        << " of everything drawn " << all.left << "," << all.top << "-" << all.right << "," << all.bottom;
+    // The rig has no OEM face for "Terminal": the frame comes in the fixed-pitch stand-in.
+    EXPECT_EQ(driver::Field(memo, "drawn.face"), "Courier New");
 }
 
 TEST(Viewer, LongLinesStayWholeAndTheScrollBarsDoNotClose) {
@@ -67,6 +84,38 @@ TEST(Viewer, LongLinesStayWholeAndTheScrollBarsDoNotClose) {
     EXPECT_TRUE(IsWindowVisible(viewer));
     driver::RealMouseMove(1020, 760);
     CloseByClick(memo, 20, 20);
+}
+
+TEST(Viewer, IsReadWithTheKeyboardAloneAndNoKeyClosesIt) {
+    Session run;
+    std::string text;
+    for (int line = 0; line < 80; ++line)
+        text += (line == 1 ? std::string(300, 'x') : "line " + std::to_string(line)) + "\r\n";
+    run.folder.Write("korvadel.nfo", text);
+    HWND viewer = OpenViewer(run);
+    HWND memo = MemoWindow(viewer);
+    auto focus = [viewer] { return driver::FocusOf(viewer); };
+    ASSERT_TRUE(driver::WaitUntil([&] { return focus() == memo; }, kWait));
+    auto topLine = [memo] { return SendMessageA(memo, EM_GETFIRSTVISIBLELINE, 0, 0); };
+    auto firstColumnX = [memo] {
+        return static_cast<short>(LOWORD(SendMessageA(memo, EM_POSFROMCHAR, 0, 0)));
+    };
+    driver::SendKeys(memo, {VK_NEXT});
+    EXPECT_TRUE(driver::WaitUntil([&] { return topLine() > 0; }, kWait));
+    driver::SendKeys(memo, {VK_CONTROL, VK_END});
+    EXPECT_TRUE(driver::WaitUntil([&] { return topLine() > 40; }, kWait));
+    // Back to the top, down to the long line and along to its end: the text scrolls sideways.
+    driver::SendKeys(memo, {VK_CONTROL, VK_HOME});
+    driver::SendKeys(memo, {VK_DOWN});
+    driver::SendKeys(memo, {VK_END});
+    EXPECT_TRUE(driver::WaitUntil([&] { return topLine() == 0 && firstColumnX() < -1000; }, kWait));
+    for (WORD key : {VK_TAB, VK_RETURN, VK_ESCAPE}) {
+        driver::SendKeys(memo, {key});
+        Sleep(300);
+        EXPECT_TRUE(IsWindowVisible(viewer)) << "key " << key;
+        EXPECT_EQ(focus(), memo) << "key " << key;
+    }
+    EXPECT_EQ(MemoText(viewer), text);
 }
 
 TEST(Viewer, AMissingOrUnnamedFileIsReportedInsideTheViewer) {
