@@ -1,8 +1,18 @@
 # Sourced by the extraction benches: the inputs both sides read and the native side's extractor.
-# Needs root= (the source tree) and work= (a scratch folder); sets volumes=(...) to the stored
-# RAR 5 set of 1 GiB in five volumes and sample= to libarchive's largest compressed RAR sample,
-# builds $work/la_extract over the same patched libarchive as the DLL's, built for this machine,
-# and reads every input once so that both sides read from the page cache.
+# Needs root= (the source tree). Makes work= (a scratch folder, removed on exit with any rig started
+# in it); sets volumes=(...) to the stored RAR 5 set of 1 GiB in five volumes and sample= to
+# libarchive's largest compressed RAR sample, builds $work/la_extract over the same patched
+# libarchive as the DLL's, built for this machine, and reads every input once so that both sides
+# read from the page cache.
+
+# In memory where the machine has it: the disk's write-back would time itself, not the extraction.
+scratch=/dev/shm; [[ -d $scratch && -w $scratch ]] || scratch=/tmp
+work=$(mktemp -d "$scratch/korvadel-bench.XXXXXX")
+cleanup() {
+    "$root/tests/rig/stop.sh" "$work" >/dev/null 2>&1 || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
 
 native=$("$root/tools/deps.sh" --prefix native)
 gcc -O2 -Wall -Wextra -Werror -I"$native/include" "$root/bench/unrar/la_extract.c" "$native/lib/libarchive.a" \
@@ -30,6 +40,7 @@ PY
 cat "${volumes[@]}" "$sample" >/dev/null
 
 windows_path() { echo "Z:${1//\//\\}"; }
+min() { echo "if ($1 < $2) $1 else $2" | bc -l; }
 now() { date +%s.%N; }
 
 # Seconds native libarchive takes to extract the archive whose volumes follow into a fresh folder.

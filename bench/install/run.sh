@@ -11,19 +11,10 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 
 cmake --build "$build" --target installer music unrar korvadel_driver -j2 >/dev/null
-# In memory where the machine has it: the disk's write-back would time itself, not the extraction.
-scratch=/dev/shm; [[ -d $scratch && -w $scratch ]] || scratch=/tmp
-work=$(mktemp -d "$scratch/install-bench.XXXXXX")
-cleanup() {
-    "$root/tests/rig/stop.sh" "$work" >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
+. "$root/bench/archives.sh"
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static -I"$root/tests/driver" \
     "$root/bench/install/road_time.cpp" "$build/tests/driver/libkorvadel_driver.a" -lgdi32 -luser32 \
     -o "$work/road_time.exe"
-. "$root/bench/archives.sh"
 "$root/tests/rig/start.sh" "$work" >/dev/null
 
 # The product folder of an archive whose volumes follow: the program with the real music library and
@@ -43,8 +34,6 @@ product() {
 road_seconds() {
     "$root/tests/rig/wine-run" "$work" "$work/road_time.exe" "$(windows_path "$1")" | tr -d '\r'
 }
-
-min() { echo "if ($1 < $2) $1 else $2" | bc -l; }
 
 bench() {
     local name=$1 folder road=999999 native=999999 bytes i

@@ -15,22 +15,11 @@ cmake -S "$root" -B "$build" -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_6
     -DKORVADEL_DEPS_PREFIX="$prefix" -DCMAKE_BUILD_TYPE=Release -DKORVADEL_TESTS=OFF >/dev/null
 cmake --build "$build" -j2 --target unrar >/dev/null
 
-# In memory where the machine has it: the disk's write-back would time itself, not the extraction.
-scratch=/dev/shm; [[ -d $scratch && -w $scratch ]] || scratch=/tmp
-work=$(mktemp -d "$scratch/unrar-bench.XXXXXX")
-cleanup() {
-    "$root/tests/rig/stop.sh" "$work" >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
+. "$root/bench/archives.sh"
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static -I"$root/libraries/unrar" \
     "$root/bench/unrar/unrar_bench.cpp" "$build/libraries/unrar/libunrar.dll.a" -o "$work/unrar_bench.exe"
 cp "$build/bin/unrar.dll" "$work/"
-. "$root/bench/archives.sh"
 "$root/tests/rig/start.sh" "$work" >/dev/null
-
-min() { echo "if ($1 < $2) $1 else $2" | bc -l; }
 
 # One line per case: name, bytes out, seconds through unrar.dll, seconds native, ratio.
 bench() {

@@ -82,6 +82,14 @@ TEST(Viewer, LongLinesStayWholeAndTheScrollBarsDoNotClose) {
     driver::RealClick(r.left + 200, r.bottom - 4);
     Sleep(300);
     EXPECT_TRUE(IsWindowVisible(viewer));
+    // The scroll bar keeps the mouse until it has seen the button go up; a click before that is its.
+    ASSERT_TRUE(driver::WaitUntil(
+        [viewer] {
+            GUITHREADINFO info = {};
+            info.cbSize = sizeof info;
+            return GetGUIThreadInfo(GetWindowThreadProcessId(viewer, nullptr), &info) && !info.hwndCapture;
+        },
+        kWait));
     driver::RealMouseMove(1020, 760);
     CloseByClick(memo, 20, 20);
 }
