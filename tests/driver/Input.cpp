@@ -67,7 +67,11 @@ void RealMouseMove(int x, int y) {
 
 void RealClick(int x, int y) {
     RealMouseMove(x, y);
-    Send({Mouse(MOUSEEVENTF_LEFTDOWN), Mouse(MOUSEEVENTF_LEFTUP)});
+    // Held a moment, as a hand does: a control that tracks the mouse after the press (a scroll bar,
+    // a task-bar button) may otherwise meet the release before it starts looking for one.
+    Send({Mouse(MOUSEEVENTF_LEFTDOWN)});
+    Sleep(50);
+    Send({Mouse(MOUSEEVENTF_LEFTUP)});
 }
 
 } // namespace driver
