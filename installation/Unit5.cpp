@@ -167,8 +167,10 @@ int TForm5::RAR1ProcessData(TObject*, unsigned char*, int BlockSize, int) {
     // Under Wine a look at the message queue is a round trip to its server, as long as unpacking a
     // block of a fast archive: blocks that come within 4 ms of the last look share it. That is a
     // quarter of a screen's frame: Cancel and painting stay as live as with a look for every block.
+    // The member's last block always looks, so that a Cancel given during a member ends the run
+    // before the next one.
     auto now = std::chrono::steady_clock::now();
-    if (now - lastTurn_ >= std::chrono::milliseconds(4)) {
+    if (memberDone_ >= memberSize_ || now - lastTurn_ >= std::chrono::milliseconds(4)) {
         lastTurn_ = now;
         Application.ProcessMessages();
     }
