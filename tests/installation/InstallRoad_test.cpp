@@ -130,12 +130,14 @@ TEST(InstallRoad, AFullInstallIntoANewDirectoryGivesTheArchivesFiles) {
     EXPECT_TRUE(driver::WaitUntil([&] { return IsWindowEnabled(road.main); }, kWait));
 }
 
-// Real key presses and no mouse input, each given to the window the program itself brought to the front.
+// Real key presses and no mouse input, each given to the window the program itself brought to the front
+// once it takes input: a dialog comes to the front a moment before the modal run it ends enables it.
 TEST(InstallRoad, EveryRoadIsWalkedWithTheKeyboardAlone) {
     Road road;
     DWORD pid = road.process->Pid();
     auto type = [&](HWND window, std::initializer_list<WORD> keys) {
-        ASSERT_TRUE(driver::WaitUntil([&] { return GetForegroundWindow() == window; }, kWait))
+        ASSERT_TRUE(driver::WaitUntil(
+            [&] { return GetForegroundWindow() == window && IsWindowEnabled(window); }, kWait))
             << driver::Describe(window) << " is not in front of " << driver::Describe(GetForegroundWindow());
         driver::SendKeys(window, keys);
     };
