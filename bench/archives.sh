@@ -25,18 +25,10 @@ python3 "$root/tools/rarwrite.py" --out "$work/set/bench.rar" --format 5 --volum
     --generate data/d.bin:256M >"$work/set.volumes"
 mapfile -t volumes <"$work/set.volumes"
 sample=$work/sample/test_read_format_rar_ppmd_lzss_conversion.rar
-python3 - "$("$root/tools/deps.sh" --source libarchive)/libarchive/test/${sample##*/}.uu" "$sample" <<'PY'
-import binascii, sys
-out = bytearray()
-lines = open(sys.argv[1], 'rb').read().splitlines()
-for line in lines[1:]:
-    if line.strip() == b'end':
-        break
-    if line:
-        n = (line[0] - 32) & 63
-        out += binascii.a2b_uu(line[:1 + (n + 2) // 3 * 4])[:n]
-open(sys.argv[2], 'wb').write(out)
-PY
+# The fixtures' decoder, which the tests' own libarchive samples go through.
+python3 -c 'import sys; sys.path.insert(0, sys.argv[1]); import fixtures
+open(sys.argv[3], "wb").write(fixtures.uudecode(sys.argv[2]))' "$root/tests/fixtures" \
+    "$("$root/tools/deps.sh" --source libarchive)/libarchive/test/${sample##*/}.uu" "$sample"
 cat "${volumes[@]}" "$sample" >/dev/null
 
 windows_path() { echo "Z:${1//\//\\}"; }

@@ -6,7 +6,8 @@ namespace unrar {
 
 namespace {
 
-// Eight bytes a step ("slicing by 8"): stored members are checked here at the speed they are read.
+// Eight bytes a step ("slicing by 8"), for the headers and comments the scan checks; member data is
+// checked by libarchive.
 using Tables = std::array<std::array<uint32_t, 256>, 8>;
 
 const Tables kTables = [] {
