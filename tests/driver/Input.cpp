@@ -53,25 +53,34 @@ void SendKeys(HWND hwnd, std::initializer_list<WORD> keys) {
     Send(inputs);
 }
 
-static INPUT Mouse(DWORD flags) {
+// At a point of the primary screen: the system maps 0..65535 onto its width and height. Every event
+// of a click carries the point, so a pointer motion the window system reports late cannot move the
+// press or the release somewhere else.
+static INPUT MouseAt(int x, int y, DWORD flags) {
+    auto normal = [](int pixel, int size) { return static_cast<LONG>((pixel * 65536LL + size - 1) / size); };
     INPUT input = {};
     input.type = INPUT_MOUSE;
-    input.mi.dwFlags = flags;
+    input.mi.dx = normal(x, GetSystemMetrics(SM_CXSCREEN));
+    input.mi.dy = normal(y, GetSystemMetrics(SM_CYSCREEN));
+    input.mi.dwFlags = MOUSEEVENTF_MOVE | MOUSEEVENTF_ABSOLUTE | flags;
     return input;
 }
 
 void RealMouseMove(int x, int y) {
-    if (!SetCursorPos(x, y))
-        throw std::runtime_error("cannot move the cursor to " + std::to_string(x) + "," + std::to_string(y));
+    Send({MouseAt(x, y, 0)});
+    POINT at{};
+    if (!WaitUntil([&] { return GetCursorPos(&at) && at.x == x && at.y == y; }, 2000))
+        throw std::runtime_error("the cursor went to " + std::to_string(at.x) + "," + std::to_string(at.y) +
+                                 ", not to " + std::to_string(x) + "," + std::to_string(y));
 }
 
 void RealClick(int x, int y) {
     RealMouseMove(x, y);
     // Held a moment, as a hand does: a control that tracks the mouse after the press (a scroll bar,
     // a task-bar button) may otherwise meet the release before it starts looking for one.
-    Send({Mouse(MOUSEEVENTF_LEFTDOWN)});
+    Send({MouseAt(x, y, MOUSEEVENTF_LEFTDOWN)});
     Sleep(50);
-    Send({Mouse(MOUSEEVENTF_LEFTUP)});
+    Send({MouseAt(x, y, MOUSEEVENTF_LEFTUP)});
 }
 
 } // namespace driver
