@@ -3,11 +3,11 @@
 #include "Application.h"
 #include "Dialogs.h"
 #include "Settings.h"
+#include "ShellFunctions.h"
 #include "Unit2.h"
 
 #include <algorithm>
 #include <climits>
-#include <shellapi.h>
 #include <utility>
 
 TForm5* Form5 = nullptr;
@@ -121,8 +121,8 @@ void TForm5::SpeedButton1Click(TObject*) {
     Close();
     MessageDlg("Install Completed!", mtInformation, mbOK);
     if (Settings::REG != "NONE")
-        ShellExecuteA(nullptr, "open", Settings::RegPath.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
-    ShellExecuteA(nullptr, "open", RAR1->TargetDir.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+        ShellOpen(Settings::RegPath);
+    ShellOpen(RAR1->TargetDir);
 }
 
 void TForm5::SpeedButton2Click(TObject*) {

@@ -1,12 +1,12 @@
 #include "DirectoryListBox.h"
 
 #include "DriveComboBox.h"
+#include "ShellFunctions.h"
 #include "SystemError.h"
 #include "Text.h"
 
 #include <algorithm>
 #include <cctype>
-#include <shellapi.h>
 
 namespace {
 
@@ -68,12 +68,10 @@ std::vector<std::string> Subdirectories(const std::string& directory) {
 }
 
 // The plain folder's look, opened or closed, as the system draws it.
-HICON FolderIcon(UINT open) {
+HICON FolderIcon(bool opened) {
     char folder[MAX_PATH + 1] = {};
     GetWindowsDirectoryA(folder, sizeof folder);
-    SHFILEINFOA info{};
-    SHGetFileInfoA(folder, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | open);
-    return info.hIcon;
+    return ShellSmallIcon(folder, opened);
 }
 
 } // namespace
@@ -175,9 +173,9 @@ void TDirectoryListBox::FillCreateParams(CreateParams& params) {
 
 void TDirectoryListBox::HandleCreated() {
     if (!openIcon_)
-        openIcon_ = FolderIcon(SHGFI_OPENICON);
+        openIcon_ = FolderIcon(true);
     if (!closedIcon_)
-        closedIcon_ = FolderIcon(0);
+        closedIcon_ = FolderIcon(false);
     SendMessageA(handle_, LB_SETITEMHEIGHT, 0, itemHeight_);
     Fill();
 }

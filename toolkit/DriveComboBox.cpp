@@ -2,13 +2,12 @@
 
 #include "Application.h"
 #include "DirectoryListBox.h"
+#include "ShellFunctions.h"
 #include "Text.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstring>
-#include <shellapi.h>
-#include <winnetwk.h>
 
 namespace {
 
@@ -104,19 +103,16 @@ void TDriveComboBox::ReadDrives() {
         DriveItem drive{Lower(root[0]), {Lower(root[0]), ':'}, nullptr};
         if (GetDriveTypeA(root) == DRIVE_REMOTE) {
             char local[] = {root[0], ':', '\0'};
-            char remote[MAX_PATH + 1] = {};
-            DWORD size = sizeof remote;
-            if (WNetGetConnectionA(local, remote, &size) == NO_ERROR)
-                drive.text += std::string(" ") + remote;
+            std::string remote = NetworkShare(local);
+            if (!remote.empty())
+                drive.text += " " + remote;
         } else {
             char label[MAX_PATH + 1] = {};
             if (GetVolumeInformationA(root, label, sizeof label, nullptr, nullptr, nullptr, nullptr, 0) &&
                 label[0])
                 drive.text += std::string(" [") + label + "]";
         }
-        SHFILEINFOA info{};
-        if (SHGetFileInfoA(root, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON))
-            drive.icon = info.hIcon;
+        drive.icon = ShellSmallIcon(root);
         drives_.push_back(drive);
     }
     SetErrorMode(oldMode);

@@ -1,0 +1,39 @@
+#include "ShellFunctions.h"
+
+#include <shellapi.h>
+#include <winnetwk.h>
+
+namespace {
+
+// A function of a system library, loaded at the first call and kept for the run; null when the
+// library or the function is missing.
+template <class Function> Function* SystemFunction(const char* library, const char* name) {
+    HMODULE module = LoadLibraryA(library);
+    FARPROC found = module ? GetProcAddress(module, name) : nullptr;
+    return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(found));
+}
+
+} // namespace
+
+HICON ShellSmallIcon(const char* path, bool opened) {
+    static auto* get = SystemFunction<decltype(SHGetFileInfoA)>("shell32.dll", "SHGetFileInfoA");
+    SHFILEINFOA info{};
+    if (!get || !get(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | (opened ? SHGFI_OPENICON : 0)))
+        return nullptr;
+    return info.hIcon;
+}
+
+std::string NetworkShare(const char* drive) {
+    static auto* get = SystemFunction<decltype(WNetGetConnectionA)>("mpr.dll", "WNetGetConnectionA");
+    char remote[MAX_PATH + 1] = {};
+    DWORD size = sizeof remote;
+    if (!get || get(drive, remote, &size) != NO_ERROR)
+        return {};
+    return remote;
+}
+
+void ShellOpen(const std::string& path) {
+    static auto* open = SystemFunction<decltype(ShellExecuteA)>("shell32.dll", "ShellExecuteA");
+    if (open)
+        open(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}

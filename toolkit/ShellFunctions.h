@@ -1,0 +1,16 @@
+// The few functions of the Windows shell the program uses: icons for the drive box and the folder
+// list, a network drive's share, and opening a file or folder as Explorer would. They are bound on
+// first use, since shell32 and mpr loaded with the program (and what they bring: ole32, rpcrt4…)
+// lengthen its start while most runs need them late, if at all.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+
+// The shell's small icon for a path, for a folder as opened or closed; null when it has none.
+HICON ShellSmallIcon(const char* path, bool opened = false);
+// The share a network drive ("x:") is connected to; empty when it is none or cannot be told.
+std::string NetworkShare(const char* drive);
+// Opens a file with its registered program, or a folder in a window of its own.
+void ShellOpen(const std::string& path);
