@@ -152,9 +152,14 @@ build() {
     mkdir -p "$prefix/include" "$prefix/lib"
     local log=$cache/logs/$t
     rm -f "$log"-*.log
+    # 32-bit Windows unwinds by the DWARF tables of .eh_frame, which GCC writes for every C function
+    # too: a fifth of the binaries. No exception passes through the engines (their callbacks catch
+    # everything, libjpeg's errors leave by longjmp), so their C code goes without.
+    local cflags=
+    [[ $t == i686-* ]] && cflags=-fno-asynchronous-unwind-tables
 
     echo "deps.sh: $t: libjpeg-turbo"
-    cmake_static "$log-jpeg.log" "$jpeg" "$work/jpeg" jpeg-static \
+    cmake_static "$log-jpeg.log" "$jpeg" "$work/jpeg" jpeg-static -DCMAKE_C_FLAGS="$cflags" \
         -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_TURBOJPEG=OFF -DWITH_SIMD=OFF
     cp "$work/jpeg/libjpeg.a" "$prefix/lib/"
     cp "$work/jpeg/jconfig.h" "$jpeg"/{jpeglib,jmorecfg,jerror}.h "$prefix/include/"
@@ -163,7 +168,7 @@ build() {
     # files: nothing an installer playing its own modules may do.
     echo "deps.sh: $t: libxmp"
     cp -a "$xmp" "$work/xmp"
-    (cd "$work/xmp" && step "$log-xmp.log" ./configure --host="$t" CC="$t-gcc-posix" CFLAGS=-O2 \
+    (cd "$work/xmp" && step "$log-xmp.log" ./configure --host="$t" CC="$t-gcc-posix" CFLAGS="-O2 $cflags" \
         --enable-static --disable-shared --disable-depackers &&
         step "$log-xmp.log" make -j2 AR="$t-ar" static)
     cp "$work/xmp/lib/libxmp.a" "$prefix/lib/"
@@ -173,10 +178,11 @@ build() {
     # The RAR readers carry their own BLAKE2sp and PPMd; their CRC32 is zlib's, as without it they
     # fall back to one a byte at a time. Our zlib is a plain static library, which the check for
     # zlib's WINAPI build (a program it cannot run here) is told.
-    static_zlib "$log-zlib.log" CHOST="$t" CC="$t-gcc-posix" CFLAGS=-O3
+    static_zlib "$log-zlib.log" CHOST="$t" CC="$t-gcc-posix" CFLAGS="-O3 $cflags"
     echo "deps.sh: $t: libarchive"
     patched_archive "$log-archive.log"
-    cmake_static "$log-archive.log" "$work/archive-src" "$work/archive" archive_static -DWINDOWS_VERSION=WIN7 \
+    cmake_static "$log-archive.log" "$work/archive-src" "$work/archive" archive_static -DCMAKE_C_FLAGS="$cflags" \
+        -DWINDOWS_VERSION=WIN7 \
         -DENABLE_{MBEDTLS,NETTLE,OPENSSL,CNG,LIBB2,LZ4,LZO,LZMA,ZSTD,BZip2,LIBXML2,EXPAT}=OFF \
         -DENABLE_ZLIB=ON -DZLIB_INCLUDE_DIR="$prefix/include" -DZLIB_LIBRARY="$prefix/lib/libz.a" \
         -DZLIB_WINAPI_EXITCODE=1 -DZLIB_WINAPI_EXITCODE__TRYRUN_OUTPUT= \

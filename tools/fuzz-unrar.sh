@@ -30,7 +30,9 @@ fi
 
 # An input is an options byte, then the volumes separated by the target's mark (see unrar_fuzz.cpp).
 seeds=$work/seeds
-if [[ ! -f $seeds/.done ]]; then
+# Made again whenever this script changes: it holds the seeds' recipe.
+recipe=$(sha256sum <"${BASH_SOURCE[0]}")
+if [[ $(cat "$seeds/.done" 2>/dev/null) != "$recipe" ]]; then
     rm -rf "$seeds"
     mkdir -p "$seeds/gen"
     python3 - "$root" "$seeds" <<'EOF'
@@ -97,9 +99,40 @@ for key, parts in sets.items():
     volumes = [decode(uu) for _, uu in sorted(parts)]
     # Seeds stay small enough for the fuzzer to mutate; a large sample is cut.
     seed('la-' + key, 0x0c, [v[:1 << 15] for v in volumes])
+
+# A volume whose member data is said to end two bytes in, inside the first compressed block's header.
+def vint(data, at):
+    value, shift = 0, 0
+    while True:
+        value |= (data[at] & 0x7F) << shift
+        shift += 7
+        at += 1
+        if not data[at - 1] & 0x80:
+            return value, at
+def short_data(volume, size):
+    at = 8
+    while at < len(volume):
+        size_at = at + 4
+        header_size, p = vint(volume, size_at)
+        end = p + header_size
+        kind, p = vint(volume, p)
+        flags, p = vint(volume, p)
+        if flags & 0x01:
+            _, p = vint(volume, p)
+        data_size, data_end = vint(volume, p) if flags & 0x02 else (0, p)
+        if kind == 2 and data_size > size:
+            # The same number of bytes, the smaller value: 7 bits a byte, the last without 0x80.
+            width = data_end - p
+            field = bytes((size >> 7 * i & 0x7F) | (0x80 if i < width - 1 else 0) for i in range(width))
+            header = volume[size_at:p] + field + volume[data_end:end]
+            return volume[:at] + binascii.crc32(header).to_bytes(4, 'little') + header + volume[end:]
+        at = end + data_size
+    raise SystemExit('fuzz-unrar.sh: no compressed member in the multi-volume sample')
+volumes = [decode(uu) for _, uu in sorted(sets['test_read_format_rar5_multiarchive'])]
+seed('la-short-data-size', 0x0c, [short_data(volumes[0], 2)[:1 << 15]] + [v[:1 << 15] for v in volumes[1:]])
 EOF
     rm -rf "$seeds/gen"
-    touch "$seeds/.done"
+    echo "$recipe" >"$seeds/.done"
 fi
 
 corpus=$work/corpus
