@@ -6,6 +6,7 @@ korvadel_add_test(NAME form_test
     LIBRARIES toolkit)
 set_source_files_properties(toolkit/forms.rc PROPERTIES OBJECT_DEPENDS
     "${CMAKE_CURRENT_SOURCE_DIR}/toolkit/good.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-property.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/wrong-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-kind.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/duplicate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/activate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/buttons.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/directory.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/oem.window")
+korvadel_add_test(NAME profile_test SOURCES medium/Profile_test.cpp LIBRARIES medium_core)
 korvadel_add_test(NAME string_list_test SOURCES toolkit/StringList_test.cpp LIBRARIES toolkit)
 korvadel_add_test(NAME load_settings_test
     SOURCES shell/LoadSettings_test.cpp ${PROJECT_SOURCE_DIR}/shell/LoadSettings.cpp
