@@ -1,5 +1,7 @@
 #include "RARArc.h"
 
+#include "Properties.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -189,33 +191,22 @@ int UNRAR_CALL TRAR::ProcessDataProc(unsigned char* Addr, int Size) {
 }
 
 void TRAR::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "ArchiveName")
-        ArchiveName = value.String();
-    else if (name == "TargetDir")
-        TargetDir = value.String();
-    else if (name == "Stop")
-        Stop = value.Bool();
-    else if (name == "OnProcessData")
-        BindEvent(OnProcessData, value, binder);
-    else if (name == "OnVolumeChange")
-        BindEvent(OnVolumeChange, value, binder);
-    else if (name == "OnError")
-        BindEvent(OnError, value, binder);
-    else if (name == "OnComment")
-        BindEvent(OnComment, value, binder);
-    else if (name == "OnListFile")
-        BindEvent(OnListFile, value, binder);
-    else if (name == "OnExtracting")
-        BindEvent(OnExtracting, value, binder);
-    else if (name == "OnExtract")
-        BindEvent(OnExtract, value, binder);
-    else if (name == "OnTesting")
-        BindEvent(OnTesting, value, binder);
-    else if (name == "OnTested")
-        BindEvent(OnTested, value, binder);
-    else if (name == "OnReqPassword")
-        BindEvent(OnReqPassword, value, binder);
-    else
+    static constexpr Property<TRAR> properties[] = {
+        {"ArchiveName", as::Text<&TRAR::ArchiveName>},
+        {"TargetDir", as::Text<&TRAR::TargetDir>},
+        {"Stop", as::Bool<&TRAR::Stop>},
+        {"OnProcessData", as::Event<&TRAR::OnProcessData>},
+        {"OnVolumeChange", as::Event<&TRAR::OnVolumeChange>},
+        {"OnError", as::Event<&TRAR::OnError>},
+        {"OnComment", as::Event<&TRAR::OnComment>},
+        {"OnListFile", as::Event<&TRAR::OnListFile>},
+        {"OnExtracting", as::Event<&TRAR::OnExtracting>},
+        {"OnExtract", as::Event<&TRAR::OnExtract>},
+        {"OnTesting", as::Event<&TRAR::OnTesting>},
+        {"OnTested", as::Event<&TRAR::OnTested>},
+        {"OnReqPassword", as::Event<&TRAR::OnReqPassword>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TComponent::SetProperty(name, value, binder);
 }
 

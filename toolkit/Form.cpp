@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Dialogs.h"
 #include "Menu.h"
+#include "Properties.h"
 #include "Resources.h"
 #include "SpeedButton.h"
 #include "WindowedControl.h"
@@ -19,6 +20,10 @@ bool IsOurWindow(HWND window) {
     DWORD process = 0;
     return window && window != Application.Handle() && GetWindowThreadProcessId(window, &process) &&
            process == GetCurrentProcessId();
+}
+
+void FailSize(TForm&, const DefValue& value, Binder&) {
+    value.Fail("a window's size is given by ClientWidth and ClientHeight, its showing by the program");
 }
 
 // Whether the focus last went from one of our windows to another of ours.
@@ -397,49 +402,31 @@ bool TForm::DialogChar(char key) {
 }
 
 void TForm::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Caption")
-        SetCaption(value.String());
-    else if (name == "ClientWidth")
-        SetClientSize(value.Int(), clientHeight_);
-    else if (name == "ClientHeight")
-        SetClientSize(clientWidth_, value.Int());
-    else if (name == "Left")
-        left_ = value.Int();
-    else if (name == "Top")
-        top_ = value.Int();
-    else if (name == "AutoSize")
-        autoSize_ = value.Bool();
-    else if (name == "BorderStyle")
-        SetBorderStyle(static_cast<TBorderStyle>(value.Enum({{"bsNone", bsNone},
-                                                             {"bsSingle", bsSingle},
-                                                             {"bsSizeable", bsSizeable},
-                                                             {"bsDialog", bsDialog},
-                                                             {"bsToolWindow", bsToolWindow},
-                                                             {"bsSizeToolWin", bsSizeToolWin}})));
-    else if (name == "BorderIcons")
-        SetBorderIcons(value.Set({{"biSystemMenu", biSystemMenu},
-                                  {"biMinimize", biMinimize},
-                                  {"biMaximize", biMaximize},
-                                  {"biHelp", biHelp}}));
-    else if (name == "Position")
-        Position = static_cast<TPosition>(value.Enum({{"poDesigned", poDesigned},
-                                                      {"poDefault", poDefault},
-                                                      {"poDefaultPosOnly", poDefaultPosOnly},
-                                                      {"poDefaultSizeOnly", poDefaultSizeOnly},
-                                                      {"poScreenCenter", poScreenCenter},
-                                                      {"poDesktopCenter", poDesktopCenter}}));
-    else if (name == "PixelsPerInch") {
-        if (value.Int() != kPixelsPerInch)
-            value.Fail("windows are laid out at 96 pixels per inch only");
-    } else if (name == "OnCreate")
-        BindEvent(OnCreate, value, binder);
-    else if (name == "OnShow")
-        BindEvent(OnShow, value, binder);
-    else if (name == "OnActivate")
-        BindEvent(OnActivate, value, binder);
-    else if (name == "Width" || name == "Height" || name == "Visible")
-        value.Fail("a window's size is given by ClientWidth and ClientHeight, its showing by the program");
-    else
+    static constexpr Property<TForm> properties[] = {
+        {"Caption", as::Text<&TForm::SetCaption>},
+        {"ClientWidth",
+         [](TForm& form, const DefValue& v, Binder&) { form.SetClientSize(v.Int(), form.clientHeight_); }},
+        {"ClientHeight",
+         [](TForm& form, const DefValue& v, Binder&) { form.SetClientSize(form.clientWidth_, v.Int()); }},
+        {"Left", as::Int<&TForm::left_>},
+        {"Top", as::Int<&TForm::top_>},
+        {"AutoSize", as::Bool<&TForm::autoSize_>},
+        {"BorderStyle", as::Enum<&TForm::SetBorderStyle, kBorderStyles>},
+        {"BorderIcons", as::Flags<&TForm::SetBorderIcons, kBorderIcons>},
+        {"Position", as::Enum<&TForm::Position, kPositions>},
+        {"PixelsPerInch",
+         [](TForm&, const DefValue& v, Binder&) {
+             if (v.Int() != kPixelsPerInch)
+                 v.Fail("windows are laid out at 96 pixels per inch only");
+         }},
+        {"OnCreate", as::Event<&TForm::OnCreate>},
+        {"OnShow", as::Event<&TForm::OnShow>},
+        {"OnActivate", as::Event<&TForm::OnActivate>},
+        {"Width", FailSize},
+        {"Height", FailSize},
+        {"Visible", FailSize},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TWinControl::SetProperty(name, value, binder);
 }
 

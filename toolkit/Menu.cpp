@@ -1,5 +1,6 @@
 #include "Menu.h"
 
+#include "Properties.h"
 #include "Application.h"
 
 std::string ShortCutToText(TShortCut shortCut) {
@@ -25,17 +26,12 @@ void TMenuItem::Click() {
 }
 
 void TMenuItem::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Caption")
-        Caption = value.String();
-    else if (name == "ShortCut")
-        ShortCut = static_cast<TShortCut>(value.Int());
-    else if (name == "Enabled")
-        Enabled = value.Bool();
-    else if (name == "Visible")
-        Visible = value.Bool();
-    else if (name == "OnClick")
-        BindEvent(OnClick, value, binder);
-    else
+    static constexpr Property<TMenuItem> properties[] = {
+        {"Caption", as::Text<&TMenuItem::Caption>},  {"ShortCut", as::Int<&TMenuItem::ShortCut>},
+        {"Enabled", as::Bool<&TMenuItem::Enabled>},  {"Visible", as::Bool<&TMenuItem::Visible>},
+        {"OnClick", as::Event<&TMenuItem::OnClick>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TComponent::SetProperty(name, value, binder);
 }
 
