@@ -416,21 +416,17 @@ LRESULT TMSOfficeCaption::NonClientPaint(WPARAM region, LPARAM lParam) {
     }
     LRESULT result = 0;
     {
-        struct FrameDC {
-            HWND window;
-            HDC dc;
-            ~FrameDC() { ReleaseDC(window, dc); }
-        } frame{window_, GetWindowDC(window_)};
+        WindowDC frame(window_, DCArea::Window);
         RECT w{};
         GetWindowRect(window_, &w);
         Region rest(CreateRectRgnIndirect(&w));
         // The update region is in screen coordinates, the DC's clipping in the window's.
-        if (SelectClipRgn(frame.dc, reinterpret_cast<HRGN>(region)) == ERROR)
-            SelectClipRgn(frame.dc, rest.Get());
-        OffsetClipRgn(frame.dc, -w.left, -w.top);
-        ExcludeClipRect(frame.dc, painted.left, painted.top, painted.right, painted.bottom);
-        OffsetClipRgn(frame.dc, w.left, w.top);
-        GetClipRgn(frame.dc, rest.Get());
+        if (SelectClipRgn(frame.Get(), reinterpret_cast<HRGN>(region)) == ERROR)
+            SelectClipRgn(frame.Get(), rest.Get());
+        OffsetClipRgn(frame.Get(), -w.left, -w.top);
+        ExcludeClipRect(frame.Get(), painted.left, painted.top, painted.right, painted.bottom);
+        OffsetClipRgn(frame.Get(), w.left, w.top);
+        GetClipRgn(frame.Get(), rest.Get());
         result = Default(WM_NCPAINT, reinterpret_cast<WPARAM>(rest.Get()), lParam);
     }
     if (failure)
@@ -467,13 +463,11 @@ bool TMSOfficeCaption::NewStyle() const {
 
 void TMSOfficeCaption::UpdateFormCaption() {
     // Only our own lock is released: another window's belongs to whoever locked it.
-    struct Lock {
-        bool locked;
-        ~Lock() {
-            if (locked)
-                LockWindowUpdate(nullptr);
-        }
-    } lock{window_ && LockWindowUpdate(window_)};
+    bool locked = window_ && LockWindowUpdate(window_);
+    ScopeExit unlock([locked] {
+        if (locked)
+            LockWindowUpdate(nullptr);
+    });
     const TCompanyText& company = *companyText_;
     const TCompanyText& application = *appNameText_;
     const TCompanyText& caption = *captionText_;

@@ -1,5 +1,6 @@
 #include "RARArc.h"
 
+#include "Gdi.h"
 #include "Properties.h"
 
 #include <algorithm>
@@ -67,19 +68,15 @@ bool TRAR::Extract() {
     // Handlers read CmtSize bytes of the buffer, so a size past it must not reach them.
     run->Comment.CmtSize = std::min(run->Open.CmtSize, kCommentBufferSize);
     run->Destination = TargetDir;
-    if (run->Open.OpenResult != RarOk) {
-        Library->RARCloseArchive(run->Handle);
+    bool result = false;
+    {
+        ScopeExit close([&] { Library->RARCloseArchive(run->Handle); });
+        if (run->Open.OpenResult == RarOk)
+            result = ExtractMembers(*run);
+    }
+    // Its handler runs with the archive closed.
+    if (run->Open.OpenResult != RarOk)
         Error(static_cast<int>(run->Open.OpenResult));
-        return false;
-    }
-    bool result;
-    try {
-        result = ExtractMembers(*run);
-    } catch (...) {
-        Library->RARCloseArchive(run->Handle);
-        throw;
-    }
-    Library->RARCloseArchive(run->Handle);
     return result;
 }
 

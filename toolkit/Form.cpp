@@ -141,10 +141,7 @@ void TForm::Load(const Handlers& handlers, std::initializer_list<FieldBinding> f
         throw Exception(root.where + ": the definition is of " + root.kind + ", not of " + ClassName);
     Name = root.name;
     loading_ = true;
-    struct Reading {
-        bool& loading;
-        ~Reading() { loading = false; }
-    } reading{loading_};
+    ScopeExit reading([this] { loading_ = false; });
     DefinitionLoader loader(*this, handlers);
     loader.Apply(*this, root);
     loader.ResolveReferences();
@@ -359,10 +356,7 @@ TModalResult TForm::ShowModal() {
     ModalResult = mrNone;
     {
         DisabledWindows disabled(Handle());
-        struct EndModal {
-            TForm& form;
-            ~EndModal() { form.modal_ = false; }
-        } end{*this};
+        ScopeExit end([this] { modal_ = false; });
         Show();
         while (ModalResult == mrNone) {
             Application.HandleMessage();
@@ -546,11 +540,7 @@ TWindowedControl* TForm::NotifiedControl(UINT message, WPARAM wParam, LPARAM lPa
 void TForm::PaintWindow() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle_, &paint);
-    struct End {
-        HWND window;
-        PAINTSTRUCT& paint;
-        ~End() { EndPaint(window, &paint); }
-    } end{handle_, paint};
+    ScopeExit end([this, &paint] { EndPaint(handle_, &paint); });
     RECT client;
     GetClientRect(handle_, &client);
     MemoryDC frame(dc, client.right, client.bottom);

@@ -2,6 +2,7 @@
 
 #include "Properties.h"
 #include "Application.h"
+#include "Gdi.h"
 
 std::string ShortCutToText(TShortCut shortCut) {
     std::string text;
@@ -49,11 +50,8 @@ void TPopupMenu::InsertChild(TComponent* child, const std::string& where) {
 }
 
 void TPopupMenu::Popup(int x, int y) {
-    HMENU menu = CreatePopupMenu();
-    struct Owned {
-        HMENU menu;
-        ~Owned() { DestroyMenu(menu); }
-    } owned{menu};
+    OwnedMenu owned(CreatePopupMenu());
+    HMENU menu = owned.Get();
     UINT id = 1;
     for (TMenuItem* item : items_) {
         if (item->Visible) {
