@@ -1,7 +1,7 @@
 #include "DirectoryListBox.h"
 
-#include "Properties.h"
 #include "DriveComboBox.h"
+#include "Properties.h"
 #include "SystemError.h"
 #include "Text.h"
 

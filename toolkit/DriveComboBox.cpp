@@ -1,8 +1,8 @@
 #include "DriveComboBox.h"
 
-#include "Properties.h"
 #include "Application.h"
 #include "DirectoryListBox.h"
+#include "Properties.h"
 #include "Text.h"
 
 #include <algorithm>

@@ -1,8 +1,8 @@
 #include "Edit.h"
 
-#include "Properties.h"
 #include "Exception.h"
 #include "OemText.h"
+#include "Properties.h"
 
 std::string TCustomEdit::Text() const {
     if (!handle_)

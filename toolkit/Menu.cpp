@@ -1,8 +1,8 @@
 #include "Menu.h"
 
-#include "Properties.h"
 #include "Application.h"
 #include "Gdi.h"
+#include "Properties.h"
 
 std::string ShortCutToText(TShortCut shortCut) {
     std::string text;

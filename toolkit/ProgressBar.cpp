@@ -1,7 +1,7 @@
 #include "ProgressBar.h"
 
-#include "Properties.h"
 #include "Exception.h"
+#include "Properties.h"
 
 #include <algorithm>
 #include <commctrl.h>

@@ -1,7 +1,7 @@
 #include "Timer.h"
 
-#include "Properties.h"
 #include "Application.h"
+#include "Properties.h"
 
 TTimer::~TTimer() {
     if (id_)

@@ -1,7 +1,7 @@
 #include "WindowedControl.h"
 
-#include "Properties.h"
 #include "Exception.h"
+#include "Properties.h"
 
 #include <cstring>
 
