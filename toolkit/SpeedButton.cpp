@@ -74,6 +74,21 @@ void TSpeedButton::Paint(HDC dc) {
     DrawControlText(dc, caption_, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE, Font.Color(), enabled_);
 }
 
+bool TSpeedButton::TakeAccelerator(char upper) {
+    if (!Visible() || !Enabled() || Accelerator() != upper)
+        return false;
+    Click();
+    return true;
+}
+
+bool TSpeedButton::TakeDialogKey(WORD key) {
+    if (!(key == VK_RETURN ? Default : Cancel))
+        return false;
+    if (Visible() && Enabled())
+        Click();
+    return true;
+}
+
 void TSpeedButton::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
     static constexpr Property<TSpeedButton> properties[] = {
         {"Caption", as::Text<&TSpeedButton::SetCaption>},
