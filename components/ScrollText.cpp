@@ -1,6 +1,7 @@
 #include "ScrollText.h"
 
 #include "Gdi.h"
+#include "Properties.h"
 
 #include <algorithm>
 
@@ -268,39 +269,22 @@ void TCustomScrollText::DrawLine(HDC dc, int x, const std::string& text, int y) 
 }
 
 void TCustomScrollText::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Alignment")
-        SetAlignment(static_cast<TAlignment>(value.Enum(
-            {{"taCenter", taCenter}, {"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}})));
-    else if (name == "TextStyle")
-        SetTextStyle(static_cast<TTextStyle>(value.Enum({{"tsNormal", tsNormal},
-                                                         {"tsRaised", tsRaised},
-                                                         {"tsLowered", tsLowered},
-                                                         {"tsShaddow", tsShaddow}})));
-    else if (name == "ScrollDirection")
-        SetScrollDirection(static_cast<TScrollDirection>(value.Enum({{"sdStatic", sdStatic},
-                                                                     {"sdRightToLeft", sdRightToLeft},
-                                                                     {"sdLeftToRight", sdLeftToRight},
-                                                                     {"sdTopToBottom", sdTopToBottom},
-                                                                     {"sdBottomToTop", sdBottomToTop}})));
-    else if (name == "Color")
-        SetColor(value.Color());
-    else if (name == "Continuous")
-        SetContinuous(value.Bool());
-    else if (name == "Steps")
-        SetSteps(value.Int());
-    else if (name == "Speed")
-        SetSpeed(value.Int());
-    else if (name == "Depth")
-        SetDepth(value.Int());
-    else if (name == "Items.Text")
-        items_->SetText(value.String());
-    else if (name == "OnBegin")
-        BindEvent(OnBegin, value, binder);
-    else if (name == "OnStep")
-        BindEvent(OnStep, value, binder);
-    else if (name == "OnEnd")
-        BindEvent(OnEnd, value, binder);
-    else
+    static constexpr Property<TCustomScrollText> properties[] = {
+        {"Alignment", as::Enum<&TCustomScrollText::SetAlignment, kAlignments>},
+        {"TextStyle", as::Enum<&TCustomScrollText::SetTextStyle, kTextStyles>},
+        {"ScrollDirection", as::Enum<&TCustomScrollText::SetScrollDirection, kScrollDirections>},
+        {"Color", as::Color<&TCustomScrollText::SetColor>},
+        {"Continuous", as::Bool<&TCustomScrollText::SetContinuous>},
+        {"Steps", as::Int<&TCustomScrollText::SetSteps>},
+        {"Speed", as::Int<&TCustomScrollText::SetSpeed>},
+        {"Depth", as::Int<&TCustomScrollText::SetDepth>},
+        {"Items.Text",
+         [](TCustomScrollText& text, const DefValue& v, Binder&) { text.items_->SetText(v.String()); }},
+        {"OnBegin", as::Event<&TCustomScrollText::OnBegin>},
+        {"OnStep", as::Event<&TCustomScrollText::OnStep>},
+        {"OnEnd", as::Event<&TCustomScrollText::OnEnd>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TGraphicControl::SetProperty(name, value, binder);
 }
 

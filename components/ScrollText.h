@@ -20,6 +20,16 @@ enum TScrollDirection : unsigned char {
     sdTopToBottom = 3,
     sdBottomToTop = 4
 };
+constexpr auto kAlignments = std::to_array<EnumName<TAlignment>>(
+    {{"taCenter", taCenter}, {"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}});
+constexpr auto kTextStyles = std::to_array<EnumName<TTextStyle>>(
+    {{"tsNormal", tsNormal}, {"tsRaised", tsRaised}, {"tsLowered", tsLowered}, {"tsShaddow", tsShaddow}});
+constexpr auto kScrollDirections =
+    std::to_array<EnumName<TScrollDirection>>({{"sdStatic", sdStatic},
+                                               {"sdRightToLeft", sdRightToLeft},
+                                               {"sdLeftToRight", sdLeftToRight},
+                                               {"sdTopToBottom", sdTopToBottom},
+                                               {"sdBottomToTop", sdBottomToTop}});
 
 class TCustomScrollText : public TGraphicControl {
 public:

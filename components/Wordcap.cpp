@@ -1,6 +1,7 @@
 #include "Wordcap.h"
 
 #include "Dialogs.h"
+#include "Properties.h"
 
 #include <cstddef>
 #include <cstring>
@@ -120,28 +121,18 @@ void TCompanyText::ApplyFontKind(TFontKind kind) {
     }
 }
 
-bool TCompanyText::SetProperty(const std::string& name, const DefValue& value) {
-    if (name == "Caption")
-        SetCaption(value.String());
-    else if (name == "ColorActive")
-        SetColorActive(value.Color());
-    else if (name == "ColorInactive")
-        SetColorInactive(value.Color());
-    else if (name == "FontKind")
-        SetFontKind(static_cast<TFontKind>(value.Enum({{"fkCustom", fkCustom},
-                                                       {"fkSystem", fkSystem},
-                                                       {"fkSystemI", fkSystemI},
-                                                       {"fkSystemB", fkSystemB},
-                                                       {"fkSystemBI", fkSystemBI},
-                                                       {"fkAutoHeight", fkAutoHeight}})));
-    else if (name == "Visible")
-        SetVisible(value.Bool());
-    else if (name.starts_with("Font."))
-        // Attribute by attribute: the kind stays what the definition says next.
-        return Font.SetProperty(name.substr(5), value);
-    else
-        return false;
-    return true;
+bool TCompanyText::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    static constexpr Property<TCompanyText> properties[] = {
+        {"Caption", as::Text<&TCompanyText::SetCaption>},
+        {"ColorActive", as::Color<&TCompanyText::SetColorActive>},
+        {"ColorInactive", as::Color<&TCompanyText::SetColorInactive>},
+        {"FontKind", as::Enum<&TCompanyText::SetFontKind, kFontKinds>},
+        {"Visible", as::Bool<&TCompanyText::SetVisible>},
+    };
+    if (SetDeclared(*this, properties, name, value, binder))
+        return true;
+    // Attribute by attribute: the kind stays what the definition says next.
+    return name.starts_with("Font.") && Font.SetProperty(name.substr(5), value, binder);
 }
 
 std::string TCaptionText::GetCaption() const {
@@ -283,39 +274,30 @@ void TMSOfficeCaption::SetNumColors(int count) {
 }
 
 void TMSOfficeCaption::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    static constexpr Property<TMSOfficeCaption> properties[] = {
+        {"ColorLeftActive", as::Color<&TMSOfficeCaption::SetColorLeftActive>},
+        {"ColorLeftInActive", as::Color<&TMSOfficeCaption::SetColorLeftInActive>},
+        {"ColorRightActive", as::Color<&TMSOfficeCaption::SetColorRightActive>},
+        {"ColorRightInActive", as::Color<&TMSOfficeCaption::SetColorRightInActive>},
+        {"Enabled", as::Enum<&TMSOfficeCaption::SetEnabled, kGradEnabled>},
+        {"Justification", as::Enum<&TMSOfficeCaption::SetJustification, kJustifications>},
+        {"NumColors", as::Int<&TMSOfficeCaption::SetNumColors>},
+        {"OnDrawCaption", as::Event<&TMSOfficeCaption::OnDrawCaption>},
+        // Where a form editor shows the component's symbol.
+        {"Left", [](TMSOfficeCaption&, const DefValue& v, Binder&) { v.Int(); }},
+        {"Top", [](TMSOfficeCaption&, const DefValue& v, Binder&) { v.Int(); }},
+    };
     for (auto [prefix, element] :
          {std::pair<std::string_view, TCompanyText*>{"AppNameText.", appNameText_.get()},
           {"CaptionText.", captionText_.get()},
           {"CompanyText.", companyText_.get()}}) {
         if (name.starts_with(prefix)) {
-            if (!element->SetProperty(name.substr(prefix.size()), value))
+            if (!element->SetProperty(name.substr(prefix.size()), value, binder))
                 TComponent::SetProperty(name, value, binder);
             return;
         }
     }
-    if (name == "ColorLeftActive")
-        SetColorLeftActive(value.Color());
-    else if (name == "ColorLeftInActive")
-        SetColorLeftInActive(value.Color());
-    else if (name == "ColorRightActive")
-        SetColorRightActive(value.Color());
-    else if (name == "ColorRightInActive")
-        SetColorRightInActive(value.Color());
-    else if (name == "Enabled")
-        SetEnabled(static_cast<TGradEnabled>(value.Enum({{"geAlways", geAlways},
-                                                         {"geNever", geNever},
-                                                         {"geWhenActive", geWhenActive},
-                                                         {"geSmart", geSmart}})));
-    else if (name == "Justification")
-        SetJustification(static_cast<TJustification>(
-            value.Enum({{"jAuto", jAuto}, {"jLeft", jLeft}, {"jCenter", jCenter}, {"jRight", jRight}})));
-    else if (name == "NumColors")
-        SetNumColors(value.Int());
-    else if (name == "OnDrawCaption")
-        BindEvent(OnDrawCaption, value, binder);
-    else if (name == "Left" || name == "Top")
-        value.Int(); // where a form editor shows the component's symbol
-    else
+    if (!SetDeclared(*this, properties, name, value, binder))
         TComponent::SetProperty(name, value, binder);
 }
 
@@ -434,21 +416,17 @@ LRESULT TMSOfficeCaption::NonClientPaint(WPARAM region, LPARAM lParam) {
     }
     LRESULT result = 0;
     {
-        struct FrameDC {
-            HWND window;
-            HDC dc;
-            ~FrameDC() { ReleaseDC(window, dc); }
-        } frame{window_, GetWindowDC(window_)};
+        WindowDC frame(window_, DCArea::Window);
         RECT w{};
         GetWindowRect(window_, &w);
         Region rest(CreateRectRgnIndirect(&w));
         // The update region is in screen coordinates, the DC's clipping in the window's.
-        if (SelectClipRgn(frame.dc, reinterpret_cast<HRGN>(region)) == ERROR)
-            SelectClipRgn(frame.dc, rest.Get());
-        OffsetClipRgn(frame.dc, -w.left, -w.top);
-        ExcludeClipRect(frame.dc, painted.left, painted.top, painted.right, painted.bottom);
-        OffsetClipRgn(frame.dc, w.left, w.top);
-        GetClipRgn(frame.dc, rest.Get());
+        if (SelectClipRgn(frame.Get(), reinterpret_cast<HRGN>(region)) == ERROR)
+            SelectClipRgn(frame.Get(), rest.Get());
+        OffsetClipRgn(frame.Get(), -w.left, -w.top);
+        ExcludeClipRect(frame.Get(), painted.left, painted.top, painted.right, painted.bottom);
+        OffsetClipRgn(frame.Get(), w.left, w.top);
+        GetClipRgn(frame.Get(), rest.Get());
         result = Default(WM_NCPAINT, reinterpret_cast<WPARAM>(rest.Get()), lParam);
     }
     if (failure)
@@ -485,13 +463,11 @@ bool TMSOfficeCaption::NewStyle() const {
 
 void TMSOfficeCaption::UpdateFormCaption() {
     // Only our own lock is released: another window's belongs to whoever locked it.
-    struct Lock {
-        bool locked;
-        ~Lock() {
-            if (locked)
-                LockWindowUpdate(nullptr);
-        }
-    } lock{window_ && LockWindowUpdate(window_)};
+    bool locked = window_ && LockWindowUpdate(window_);
+    ScopeExit unlock([locked] {
+        if (locked)
+            LockWindowUpdate(nullptr);
+    });
     const TCompanyText& company = *companyText_;
     const TCompanyText& application = *appNameText_;
     const TCompanyText& caption = *captionText_;

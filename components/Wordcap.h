@@ -16,6 +16,16 @@
 enum TFontKind : unsigned char { fkCustom, fkSystem, fkSystemI, fkSystemB, fkSystemBI, fkAutoHeight };
 enum TGradEnabled : unsigned char { geAlways, geNever, geWhenActive, geSmart };
 enum TJustification : unsigned char { jAuto, jLeft, jCenter, jRight };
+constexpr auto kFontKinds = std::to_array<EnumName<TFontKind>>({{"fkCustom", fkCustom},
+                                                                {"fkSystem", fkSystem},
+                                                                {"fkSystemI", fkSystemI},
+                                                                {"fkSystemB", fkSystemB},
+                                                                {"fkSystemBI", fkSystemBI},
+                                                                {"fkAutoHeight", fkAutoHeight}});
+constexpr auto kGradEnabled = std::to_array<EnumName<TGradEnabled>>(
+    {{"geAlways", geAlways}, {"geNever", geNever}, {"geWhenActive", geWhenActive}, {"geSmart", geSmart}});
+constexpr auto kJustifications = std::to_array<EnumName<TJustification>>(
+    {{"jAuto", jAuto}, {"jLeft", jLeft}, {"jCenter", jCenter}, {"jRight", jRight}});
 
 enum TCaptionButton : unsigned { cbClose = 1, cbMinimize = 2, cbMaximize = 4, cbHelp = 8 };
 using TCaptionButtons = unsigned;
@@ -60,7 +70,7 @@ public:
     void ApplyFontKind(TFontKind kind);
 
     // A property of a definition below the element's name; false when there is none of that name.
-    bool SetProperty(const std::string& name, const DefValue& value);
+    bool SetProperty(const std::string& name, const DefValue& value, Binder& binder);
 
 protected:
     TMSOfficeCaption& owner_;

@@ -4,52 +4,6 @@
 
 namespace {
 
-class FrameDC {
-public:
-    explicit FrameDC(HWND window) : window_(window), dc_(GetWindowDC(window)) {}
-    FrameDC(const FrameDC&) = delete;
-    FrameDC& operator=(const FrameDC&) = delete;
-    ~FrameDC() {
-        if (dc_)
-            ReleaseDC(window_, dc_);
-    }
-    HDC Get() const { return dc_; }
-
-private:
-    HWND window_;
-    HDC dc_;
-};
-
-class OwnedDC {
-public:
-    explicit OwnedDC(HDC dc) : dc_(dc) {}
-    OwnedDC(const OwnedDC&) = delete;
-    OwnedDC& operator=(const OwnedDC&) = delete;
-    ~OwnedDC() {
-        if (dc_)
-            DeleteDC(dc_);
-    }
-    HDC Get() const { return dc_; }
-
-private:
-    HDC dc_;
-};
-
-class OwnedIcon {
-public:
-    explicit OwnedIcon(HANDLE icon) : icon_(static_cast<HICON>(icon)) {}
-    OwnedIcon(const OwnedIcon&) = delete;
-    OwnedIcon& operator=(const OwnedIcon&) = delete;
-    ~OwnedIcon() {
-        if (icon_)
-            DestroyIcon(icon_);
-    }
-    HICON Get() const { return icon_; }
-
-private:
-    HICON icon_;
-};
-
 int Metric(int index) {
     return GetSystemMetrics(index);
 }
@@ -152,7 +106,7 @@ RECT TMSOfficeCaption::PaintCaption(bool active) {
     // Without a window GetWindowDC would give the whole screen.
     if ((ownerForm_->BorderStyle() == bsNone && !Designing) || !window_)
         return painted;
-    FrameDC window(window_);
+    WindowDC window(window_, DCArea::Window);
     if (!window.Get())
         return painted;
     OwnedDC memory(CreateCompatibleDC(window.Get()));
@@ -243,7 +197,7 @@ void TMSOfficeCaption::DrawSystemIcon(HDC dc, RECT& t) const {
         icon = LoadIconA(nullptr, IDI_APPLICATION);
     int cx = Metric(SM_CXSMICON) ? Metric(SM_CXSMICON) : Metric(SM_CXSIZE);
     int cy = Metric(SM_CYSMICON) ? Metric(SM_CYSMICON) : Metric(SM_CYSIZE);
-    OwnedIcon copy(CopyImage(icon, IMAGE_ICON, cx, cy, LR_COPYFROMRESOURCE));
+    OwnedIcon copy(static_cast<HICON>(CopyImage(icon, IMAGE_ICON, cx, cy, LR_COPYFROMRESOURCE)));
     // An icon made in memory has no resource to copy from; it is scaled as it is drawn instead.
     if (copy.Get())
         DrawIconEx(dc, t.left + 1, t.top + 1, copy.Get(), 0, 0, 0, nullptr, DI_NORMAL);

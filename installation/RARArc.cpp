@@ -1,5 +1,8 @@
 #include "RARArc.h"
 
+#include "Gdi.h"
+#include "Properties.h"
+
 #include <algorithm>
 #include <cstring>
 #include <memory>
@@ -65,19 +68,15 @@ bool TRAR::Extract() {
     // Handlers read CmtSize bytes of the buffer, so a size past it must not reach them.
     run->Comment.CmtSize = std::min(run->Open.CmtSize, kCommentBufferSize);
     run->Destination = TargetDir;
-    if (run->Open.OpenResult != RarOk) {
-        Library->RARCloseArchive(run->Handle);
+    bool result = false;
+    {
+        ScopeExit close([&] { Library->RARCloseArchive(run->Handle); });
+        if (run->Open.OpenResult == RarOk)
+            result = ExtractMembers(*run);
+    }
+    // Its handler runs with the archive closed.
+    if (run->Open.OpenResult != RarOk)
         Error(static_cast<int>(run->Open.OpenResult));
-        return false;
-    }
-    bool result;
-    try {
-        result = ExtractMembers(*run);
-    } catch (...) {
-        Library->RARCloseArchive(run->Handle);
-        throw;
-    }
-    Library->RARCloseArchive(run->Handle);
     return result;
 }
 
@@ -189,33 +188,22 @@ int UNRAR_CALL TRAR::ProcessDataProc(unsigned char* Addr, int Size) {
 }
 
 void TRAR::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "ArchiveName")
-        ArchiveName = value.String();
-    else if (name == "TargetDir")
-        TargetDir = value.String();
-    else if (name == "Stop")
-        Stop = value.Bool();
-    else if (name == "OnProcessData")
-        BindEvent(OnProcessData, value, binder);
-    else if (name == "OnVolumeChange")
-        BindEvent(OnVolumeChange, value, binder);
-    else if (name == "OnError")
-        BindEvent(OnError, value, binder);
-    else if (name == "OnComment")
-        BindEvent(OnComment, value, binder);
-    else if (name == "OnListFile")
-        BindEvent(OnListFile, value, binder);
-    else if (name == "OnExtracting")
-        BindEvent(OnExtracting, value, binder);
-    else if (name == "OnExtract")
-        BindEvent(OnExtract, value, binder);
-    else if (name == "OnTesting")
-        BindEvent(OnTesting, value, binder);
-    else if (name == "OnTested")
-        BindEvent(OnTested, value, binder);
-    else if (name == "OnReqPassword")
-        BindEvent(OnReqPassword, value, binder);
-    else
+    static constexpr Property<TRAR> properties[] = {
+        {"ArchiveName", as::Text<&TRAR::ArchiveName>},
+        {"TargetDir", as::Text<&TRAR::TargetDir>},
+        {"Stop", as::Bool<&TRAR::Stop>},
+        {"OnProcessData", as::Event<&TRAR::OnProcessData>},
+        {"OnVolumeChange", as::Event<&TRAR::OnVolumeChange>},
+        {"OnError", as::Event<&TRAR::OnError>},
+        {"OnComment", as::Event<&TRAR::OnComment>},
+        {"OnListFile", as::Event<&TRAR::OnListFile>},
+        {"OnExtracting", as::Event<&TRAR::OnExtracting>},
+        {"OnExtract", as::Event<&TRAR::OnExtract>},
+        {"OnTesting", as::Event<&TRAR::OnTesting>},
+        {"OnTested", as::Event<&TRAR::OnTested>},
+        {"OnReqPassword", as::Event<&TRAR::OnReqPassword>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TComponent::SetProperty(name, value, binder);
 }
 

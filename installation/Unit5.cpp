@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "Dialogs.h"
+#include "Gdi.h"
 #include "Settings.h"
 #include "ShellFunctions.h"
 #include "Unit2.h"
@@ -98,10 +99,7 @@ void TForm5::SpeedButton1Click(TObject*) {
     SetCaption("Extracting");
     outcome_ = {};
     running_ = true;
-    struct Running {
-        bool& flag;
-        ~Running() { flag = false; }
-    } running{running_};
+    ScopeExit running([this] { running_ = false; });
     RAR1->Extract();
     if (InstallAborted) {
         Close();

@@ -1,5 +1,7 @@
 #include "Bevel.h"
 
+#include "Properties.h"
+
 namespace {
 void Line(HDC dc, int x1, int y1, int x2, int y2, TColor color) {
     Pen pen(CreatePen(PS_SOLID, 1, ColorToRGB(color)));
@@ -53,17 +55,11 @@ void TBevel::Paint(HDC dc) {
 }
 
 void TBevel::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Shape")
-        shape_ = static_cast<TBevelShape>(value.Enum({{"bsBox", bsBox},
-                                                      {"bsFrame", bsFrame},
-                                                      {"bsTopLine", bsTopLine},
-                                                      {"bsBottomLine", bsBottomLine},
-                                                      {"bsLeftLine", bsLeftLine},
-                                                      {"bsRightLine", bsRightLine},
-                                                      {"bsSpacer", bsSpacer}}));
-    else if (name == "Style")
-        style_ = static_cast<TBevelStyle>(value.Enum({{"bsLowered", bsLowered}, {"bsRaised", bsRaised}}));
-    else
+    static constexpr Property<TBevel> properties[] = {
+        {"Shape", as::Enum<&TBevel::shape_, kBevelShapes>},
+        {"Style", as::Enum<&TBevel::style_, kBevelStyles>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TGraphicControl::SetProperty(name, value, binder);
     Invalidate();
 }

@@ -5,6 +5,15 @@
 
 enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
 enum TBevelStyle { bsLowered, bsRaised };
+constexpr auto kBevelShapes = std::to_array<EnumName<TBevelShape>>({{"bsBox", bsBox},
+                                                                    {"bsFrame", bsFrame},
+                                                                    {"bsTopLine", bsTopLine},
+                                                                    {"bsBottomLine", bsBottomLine},
+                                                                    {"bsLeftLine", bsLeftLine},
+                                                                    {"bsRightLine", bsRightLine},
+                                                                    {"bsSpacer", bsSpacer}});
+constexpr auto kBevelStyles =
+    std::to_array<EnumName<TBevelStyle>>({{"bsLowered", bsLowered}, {"bsRaised", bsRaised}});
 
 class TBevel : public TGraphicControl {
 public:

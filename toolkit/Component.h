@@ -43,6 +43,12 @@ template <class Event> void BindEvent(Event& event, const DefValue& name, Binder
     event = *fitting;
 }
 
+// A virtual key with modifier bits, as definitions store it.
+using TShortCut = unsigned;
+constexpr TShortCut scShift = 0x2000;
+constexpr TShortCut scCtrl = 0x4000;
+constexpr TShortCut scAlt = 0x8000;
+
 // One line of what a window tells about itself: key and value pairs.
 using InspectRecord = std::vector<std::pair<std::string, std::string>>;
 
@@ -76,6 +82,8 @@ public:
     // Runs each time the owning form has made its window, before the form's controls make theirs.
     virtual void OwnerHandleCreated() {}
     virtual void Describe(InspectRecord& record) const;
+    // A shortcut pressed while the owning form is active: true when the component ran what it stands for.
+    virtual bool DispatchShortCut(TShortCut) { return false; }
 
     ~TComponent() override;
 

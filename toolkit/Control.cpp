@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "Menu.h"
+#include "Properties.h"
 
 TControl::TControl() {
     Font.OnChange = [this] {
@@ -112,48 +113,39 @@ void TControl::Click() {
 }
 
 void TControl::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Left")
-        SetBounds(value.Int(), top_, width_, height_);
-    else if (name == "Top")
-        SetBounds(left_, value.Int(), width_, height_);
-    else if (name == "Width")
-        SetBounds(left_, top_, value.Int(), height_);
-    else if (name == "Height")
-        SetBounds(left_, top_, width_, value.Int());
-    else if (name == "Visible")
-        SetVisible(value.Bool());
-    else if (name == "Enabled")
-        SetEnabled(value.Bool());
-    else if (name == "Color")
-        SetColor(value.Color());
-    else if (name == "ParentColor")
-        parentColor_ = value.Bool();
-    else if (name == "Hint")
-        Hint = value.String();
-    else if (name == "ShowHint")
-        SetShowHint(value.Bool());
-    else if (name == "ParentShowHint")
-        parentShowHint_ = value.Bool();
-    else if (name == "ParentFont")
-        parentFont_ = value.Bool();
-    else if (name.starts_with("Font.")) {
-        if (!Font.SetProperty(name.substr(5), value))
-            TComponent::SetProperty(name, value, binder);
-    } else if (name == "PopupMenu")
-        binder.Reference(value, [this, value](TComponent* menu) {
-            PopupMenu = dynamic_cast<TPopupMenu*>(menu);
-            if (!PopupMenu)
-                value.Fail(value.Name() + " is not a popup menu");
-        });
-    else if (name == "OnClick")
-        BindEvent(OnClick, value, binder);
-    else if (name == "OnMouseDown")
-        BindEvent(OnMouseDown, value, binder);
-    else if (name == "OnMouseUp")
-        BindEvent(OnMouseUp, value, binder);
-    else if (name == "OnMouseMove")
-        BindEvent(OnMouseMove, value, binder);
-    else
+    static constexpr Property<TControl> properties[] = {
+        {"Left",
+         [](TControl& c, const DefValue& v, Binder&) { c.SetBounds(v.Int(), c.top_, c.width_, c.height_); }},
+        {"Top",
+         [](TControl& c, const DefValue& v, Binder&) { c.SetBounds(c.left_, v.Int(), c.width_, c.height_); }},
+        {"Width",
+         [](TControl& c, const DefValue& v, Binder&) { c.SetBounds(c.left_, c.top_, v.Int(), c.height_); }},
+        {"Height",
+         [](TControl& c, const DefValue& v, Binder&) { c.SetBounds(c.left_, c.top_, c.width_, v.Int()); }},
+        {"Visible", as::Bool<&TControl::SetVisible>},
+        {"Enabled", as::Bool<&TControl::SetEnabled>},
+        {"Color", as::Color<&TControl::SetColor>},
+        {"ParentColor", as::Bool<&TControl::parentColor_>},
+        {"Hint", as::Text<&TControl::Hint>},
+        {"ShowHint", as::Bool<&TControl::SetShowHint>},
+        {"ParentShowHint", as::Bool<&TControl::parentShowHint_>},
+        {"ParentFont", as::Bool<&TControl::parentFont_>},
+        {"PopupMenu",
+         [](TControl& c, const DefValue& v, Binder& binder) {
+             binder.Reference(v, [&c, v](TComponent* menu) {
+                 c.PopupMenu = dynamic_cast<TPopupMenu*>(menu);
+                 if (!c.PopupMenu)
+                     v.Fail(v.Name() + " is not a popup menu");
+             });
+         }},
+        {"OnClick", as::Event<&TControl::OnClick>},
+        {"OnMouseDown", as::Event<&TControl::OnMouseDown>},
+        {"OnMouseUp", as::Event<&TControl::OnMouseUp>},
+        {"OnMouseMove", as::Event<&TControl::OnMouseMove>},
+    };
+    if (SetDeclared(*this, properties, name, value, binder))
+        return;
+    if (!name.starts_with("Font.") || !Font.SetProperty(name.substr(5), value, binder))
         TComponent::SetProperty(name, value, binder);
 }
 

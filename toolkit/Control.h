@@ -73,6 +73,11 @@ public:
     virtual void MouseMove(TShiftState shift, int x, int y);
     virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
     virtual void Click();
+    // A character typed that no focused control takes, upper case: true when it pressed this control.
+    virtual bool TakeAccelerator(char) { return false; }
+    // Enter or Escape that no focused control takes: true when it is this control's to answer, which
+    // it does if it can.
+    virtual bool TakeDialogKey(WORD) { return false; }
 
     void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
     void Describe(InspectRecord& record) const override;

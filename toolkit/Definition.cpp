@@ -43,28 +43,18 @@ TColor DefValue::Color() const {
     }
 }
 
-int DefValue::Enum(std::initializer_list<std::pair<const char*, int>> names) const {
-    for (const auto& [name, value] : names)
-        if (Name() == name)
-            return value;
+void DefValue::FailUnknown() const {
     Fail("unknown value '" + text + "'");
 }
 
-unsigned DefValue::Set(std::initializer_list<std::pair<const char*, unsigned>> names) const {
+void DefValue::FailUnknownMember(const std::string& item) const {
+    Fail("unknown set member '" + item + "'");
+}
+
+const std::vector<std::string>& DefValue::SetItems() const {
     if (kind != Kind::Set)
         Fail("a set in brackets is expected");
-    unsigned result = 0;
-    for (const auto& item : items) {
-        bool known = false;
-        for (const auto& [name, bit] : names)
-            if (item == name) {
-                result |= bit;
-                known = true;
-            }
-        if (!known)
-            Fail("unknown set member '" + item + "'");
-    }
-    return result;
+    return items;
 }
 
 namespace {

@@ -13,11 +13,19 @@
 
 #include "Color.h"
 
+#include <array>
+#include <cstddef>
 #include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
+
+// One name of an enumeration or set as definitions write it.
+template <class E> struct EnumName {
+    const char* name;
+    E value;
+};
 
 struct DefValue {
     enum class Kind { Integer, String, Name, Set };
@@ -32,10 +40,41 @@ struct DefValue {
     const std::string& Name() const;
     bool Bool() const;
     TColor Color() const;
-    int Enum(std::initializer_list<std::pair<const char*, int>> names) const;
-    unsigned Set(std::initializer_list<std::pair<const char*, unsigned>> names) const;
+    int Enum(std::initializer_list<EnumName<int>> names) const { return Find(names); }
+    unsigned Set(std::initializer_list<EnumName<unsigned>> names) const { return Join(names); }
+    template <class E, std::size_t N> E Enum(const std::array<EnumName<E>, N>& names) const {
+        return Find(names);
+    }
+    template <class E, std::size_t N> unsigned Set(const std::array<EnumName<E>, N>& names) const {
+        return Join(names);
+    }
 
     [[noreturn]] void Fail(const std::string& what) const;
+
+private:
+    template <class Names> auto Find(const Names& names) const -> decltype(names.begin()->value) {
+        for (const auto& entry : names)
+            if (Name() == entry.name)
+                return entry.value;
+        FailUnknown();
+    }
+    template <class Names> unsigned Join(const Names& names) const {
+        unsigned result = 0;
+        for (const auto& item : SetItems()) {
+            bool known = false;
+            for (const auto& entry : names)
+                if (item == entry.name) {
+                    result |= entry.value;
+                    known = true;
+                }
+            if (!known)
+                FailUnknownMember(item);
+        }
+        return result;
+    }
+    [[noreturn]] void FailUnknown() const;
+    [[noreturn]] void FailUnknownMember(const std::string& item) const;
+    const std::vector<std::string>& SetItems() const;
 };
 
 struct DefProperty {

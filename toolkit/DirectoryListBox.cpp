@@ -1,6 +1,7 @@
 #include "DirectoryListBox.h"
 
 #include "DriveComboBox.h"
+#include "Properties.h"
 #include "ShellFunctions.h"
 #include "SystemError.h"
 #include "Text.h"
@@ -231,11 +232,11 @@ void TDirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item) {
 }
 
 void TDirectoryListBox::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "ItemHeight")
-        SetItemHeight(value.Int());
-    else if (name == "OnChange")
-        BindEvent(OnChange, value, binder);
-    else
+    static constexpr Property<TDirectoryListBox> properties[] = {
+        {"ItemHeight", as::Int<&TDirectoryListBox::SetItemHeight>},
+        {"OnChange", as::Event<&TDirectoryListBox::OnChange>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TWindowedControl::SetProperty(name, value, binder);
 }
 

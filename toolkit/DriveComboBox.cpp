@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "DirectoryListBox.h"
+#include "Properties.h"
 #include "ShellFunctions.h"
 #include "Text.h"
 
@@ -207,16 +208,19 @@ void TDriveComboBox::DrawItem(const DRAWITEMSTRUCT& item) {
 }
 
 void TDriveComboBox::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "DirList")
-        binder.Reference(value, [this, value](TComponent* component) {
-            auto* list = dynamic_cast<TDirectoryListBox*>(component);
-            if (!list)
-                value.Fail(value.Name() + " is not a directory list box");
-            SetDirList(list);
-        });
-    else if (name == "OnChange")
-        BindEvent(OnChange, value, binder);
-    else
+    static constexpr Property<TDriveComboBox> properties[] = {
+        {"DirList",
+         [](TDriveComboBox& box, const DefValue& v, Binder& binder) {
+             binder.Reference(v, [&box, v](TComponent* component) {
+                 auto* list = dynamic_cast<TDirectoryListBox*>(component);
+                 if (!list)
+                     v.Fail(v.Name() + " is not a directory list box");
+                 box.SetDirList(list);
+             });
+         }},
+        {"OnChange", as::Event<&TDriveComboBox::OnChange>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TWindowedControl::SetProperty(name, value, binder);
 }
 

@@ -2,6 +2,7 @@
 
 #include "Exception.h"
 #include "OemText.h"
+#include "Properties.h"
 
 std::string TCustomEdit::Text() const {
     if (!handle_)
@@ -65,11 +66,11 @@ void TCustomEdit::FontChanged() {
 }
 
 void TCustomEdit::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Text")
-        SetText(value.String());
-    else if (name == "ReadOnly")
-        ReadOnly = value.Bool();
-    else
+    static constexpr Property<TCustomEdit> properties[] = {
+        {"Text", as::Text<&TCustomEdit::SetText>},
+        {"ReadOnly", as::Bool<&TCustomEdit::ReadOnly>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TWindowedControl::SetProperty(name, value, binder);
 }
 
@@ -107,13 +108,10 @@ void TMemo::FillCreateParams(CreateParams& params) {
 }
 
 void TMemo::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "ScrollBars")
-        ScrollBars = static_cast<TScrollStyle>(value.Enum({{"ssNone", ssNone},
-                                                           {"ssHorizontal", ssHorizontal},
-                                                           {"ssVertical", ssVertical},
-                                                           {"ssBoth", ssBoth}}));
-    else if (name == "BorderStyle")
-        BorderStyle = static_cast<TControlBorder>(value.Enum({{"bsNone", cbNone}, {"bsSingle", cbSingle}}));
-    else
+    static constexpr Property<TMemo> properties[] = {
+        {"ScrollBars", as::Enum<&TMemo::ScrollBars, kScrollStyles>},
+        {"BorderStyle", as::Enum<&TMemo::BorderStyle, kControlBorders>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TCustomEdit::SetProperty(name, value, binder);
 }

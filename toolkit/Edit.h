@@ -32,6 +32,10 @@ protected:
 
 enum TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
 enum TControlBorder { cbNone, cbSingle };
+constexpr auto kScrollStyles = std::to_array<EnumName<TScrollStyle>>(
+    {{"ssNone", ssNone}, {"ssHorizontal", ssHorizontal}, {"ssVertical", ssVertical}, {"ssBoth", ssBoth}});
+constexpr auto kControlBorders =
+    std::to_array<EnumName<TControlBorder>>({{"bsNone", cbNone}, {"bsSingle", cbSingle}});
 
 class TMemo : public TCustomEdit {
 public:

@@ -1,6 +1,6 @@
 #include "Font.h"
 
-#include "Definition.h"
+#include "Properties.h"
 
 void TFont::Assign(const TFont& source) {
     if (&source == this)
@@ -56,28 +56,16 @@ void TFont::SetColor(TColor color) {
     }
 }
 
-bool TFont::SetProperty(const std::string& name, const DefValue& value) {
-    if (name == "Name")
-        SetName(value.String());
-    else if (name == "Height")
-        SetHeight(value.Int());
-    else if (name == "Size")
-        SetSize(value.Int());
-    else if (name == "Color")
-        SetColor(value.Color());
-    else if (name == "Charset")
-        SetCharset(static_cast<BYTE>(value.Enum({{"ANSI_CHARSET", ANSI_CHARSET},
-                                                 {"DEFAULT_CHARSET", DEFAULT_CHARSET},
-                                                 {"SYMBOL_CHARSET", SYMBOL_CHARSET},
-                                                 {"OEM_CHARSET", OEM_CHARSET}})));
-    else if (name == "Style")
-        SetStyle(value.Set({{"fsBold", fsBold},
-                            {"fsItalic", fsItalic},
-                            {"fsUnderline", fsUnderline},
-                            {"fsStrikeOut", fsStrikeOut}}));
-    else
-        return false;
-    return true;
+bool TFont::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    static constexpr Property<TFont> properties[] = {
+        {"Name", as::Text<&TFont::SetName>},
+        {"Height", as::Int<&TFont::SetHeight>},
+        {"Size", as::Int<&TFont::SetSize>},
+        {"Color", as::Color<&TFont::SetColor>},
+        {"Charset", as::Enum<&TFont::SetCharset, kCharsets>},
+        {"Style", as::Flags<&TFont::SetStyle, kFontStyles>},
+    };
+    return SetDeclared(*this, properties, name, value, binder);
 }
 
 HFONT TFont::Handle() const {

@@ -2,13 +2,22 @@
 #pragma once
 
 #include "Color.h"
+#include "Definition.h"
 #include "Gdi.h"
 
 #include <functional>
 #include <string>
 
+class Binder;
+
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;
+constexpr auto kFontStyles = std::to_array<EnumName<TFontStyle>>(
+    {{"fsBold", fsBold}, {"fsItalic", fsItalic}, {"fsUnderline", fsUnderline}, {"fsStrikeOut", fsStrikeOut}});
+constexpr auto kCharsets = std::to_array<EnumName<BYTE>>({{"ANSI_CHARSET", ANSI_CHARSET},
+                                                          {"DEFAULT_CHARSET", DEFAULT_CHARSET},
+                                                          {"SYMBOL_CHARSET", SYMBOL_CHARSET},
+                                                          {"OEM_CHARSET", OEM_CHARSET}});
 
 constexpr int kPixelsPerInch = 96;
 
@@ -36,7 +45,7 @@ public:
     void SetColor(TColor color);
 
     // Applies "Name", "Height", "Size", "Style", "Charset" or "Color" from a definition.
-    bool SetProperty(const std::string& name, const struct DefValue& value);
+    bool SetProperty(const std::string& name, const DefValue& value, Binder& binder);
 
     HFONT Handle() const;
 

@@ -2,13 +2,10 @@
 
 #include "Application.h"
 #include "Dialogs.h"
+#include "InspectionProtocol.h"
 #include "Menu.h"
-#include "Resources.h"
-#include "SpeedButton.h"
 #include "WindowedControl.h"
 
-#include <algorithm>
-#include <cctype>
 #include <commctrl.h>
 #include <windowsx.h>
 
@@ -23,51 +20,6 @@ bool IsOurWindow(HWND window) {
 
 // Whether the focus last went from one of our windows to another of ours.
 bool focusStaysInProgram = false;
-
-class DefinitionLoader : public Binder {
-public:
-    DefinitionLoader(TForm& form, const Handlers& handlers) : form_(form), handlers_(handlers) {}
-
-    void Apply(TComponent& target, const DefObject& definition) {
-        for (const auto& property : definition.properties)
-            target.SetProperty(property.name, property.value, *this);
-        for (const auto& child : definition.children) {
-            if (form_.FindComponent(child.name) || child.name == form_.Name)
-                throw Exception(child.where + ": a second component named " + child.name);
-            auto component = CreateComponent(child.kind, child.where, &form_);
-            component->Name = child.name;
-            TComponent* made = form_.InsertComponent(std::move(component));
-            target.InsertChild(made, child.where);
-            Apply(*made, child);
-        }
-    }
-
-    void ResolveReferences() {
-        for (const auto& [name, assign] : references_) {
-            TComponent* component = form_.FindComponent(name.Name());
-            if (!component)
-                name.Fail("no component named " + name.Name());
-            assign(component);
-        }
-    }
-
-    const std::any& Handler(const DefValue& name) override {
-        auto found = handlers_.find(name.Name());
-        if (found == handlers_.end())
-            name.Fail(form_.ClassName + " has no handler " + name.Name());
-        return found->second;
-    }
-
-    void Reference(const DefValue& name, std::function<void(TComponent*)> assign) override {
-        name.Name();
-        references_.emplace_back(name, std::move(assign));
-    }
-
-private:
-    TForm& form_;
-    const Handlers& handlers_;
-    std::vector<std::pair<DefValue, std::function<void(TComponent*)>>> references_;
-};
 
 TShiftState ShiftFromKeys(WPARAM keys) {
     TShiftState shift = 0;
@@ -86,38 +38,6 @@ TShiftState ShiftFromKeys(WPARAM keys) {
     return shift;
 }
 
-std::string Escaped(const std::string& text) {
-    std::string result;
-    for (char c : text) {
-        switch (c) {
-        case '\\':
-            result += "\\\\";
-            break;
-        case '\t':
-            result += "\\t";
-            break;
-        case '\n':
-            result += "\\n";
-            break;
-        case '\r':
-            result += "\\r";
-            break;
-        default:
-            result += c;
-        }
-    }
-    return result;
-}
-
-void AppendRecord(std::string& text, const InspectRecord& record) {
-    for (std::size_t i = 0; i < record.size(); ++i) {
-        if (i)
-            text += '\t';
-        text += record[i].first + "=" + Escaped(record[i].second);
-    }
-    text += '\n';
-}
-
 } // namespace
 
 TForm::TForm(const std::string& className) {
@@ -127,39 +47,6 @@ TForm::TForm(const std::string& className) {
 
 TForm* TForm::FromWindow(HWND window) {
     return dynamic_cast<TForm*>(FromHandle(window));
-}
-
-void TForm::Load(const Handlers& handlers, std::initializer_list<FieldBinding> fields) {
-    std::string source = ClassName + " window definition";
-    DefObject root = ParseDefinition(ResourceData(ClassName), source);
-    if (root.kind != ClassName)
-        throw Exception(root.where + ": the definition is of " + root.kind + ", not of " + ClassName);
-    Name = root.name;
-    loading_ = true;
-    struct Reading {
-        bool& loading;
-        ~Reading() { loading = false; }
-    } reading{loading_};
-    DefinitionLoader loader(*this, handlers);
-    loader.Apply(*this, root);
-    loader.ResolveReferences();
-    for (const auto& component : Components())
-        component->Loaded();
-    Loaded();
-    if (autoSize_) {
-        int width = 0, height = 0;
-        for (TControl* control : controls_)
-            if (control->Visible()) {
-                width = std::max(width, control->Left() + control->Width());
-                height = std::max(height, control->Top() + control->Height());
-            }
-        SetClientSize(width, height);
-    }
-    for (const auto& field : fields)
-        if (!field.assign(FindComponent(field.name)))
-            throw Exception(source + ": " + field.name + " is missing or of another kind");
-    if (OnCreate)
-        OnCreate(this);
 }
 
 void TForm::SetCaption(const std::string& caption) {
@@ -354,10 +241,7 @@ TModalResult TForm::ShowModal() {
     ModalResult = mrNone;
     {
         DisabledWindows disabled(Handle());
-        struct EndModal {
-            TForm& form;
-            ~EndModal() { form.modal_ = false; }
-        } end{*this};
+        ScopeExit end([this] { modal_ = false; });
         Show();
         while (ModalResult == mrNone) {
             Application.HandleMessage();
@@ -369,78 +253,6 @@ TModalResult TForm::ShowModal() {
     if (previous && IsWindow(previous) && IsWindowVisible(previous))
         SetActiveWindow(previous);
     return ModalResult;
-}
-
-bool TForm::IsShortCut(WORD key) {
-    TShortCut shortCut = key;
-    if (GetKeyState(VK_SHIFT) < 0)
-        shortCut |= scShift;
-    if (GetKeyState(VK_CONTROL) < 0)
-        shortCut |= scCtrl;
-    if (GetKeyState(VK_MENU) < 0)
-        shortCut |= scAlt;
-    for (const auto& component : Components())
-        if (auto* menu = dynamic_cast<TPopupMenu*>(component.get()); menu && menu->DispatchShortCut(shortCut))
-            return true;
-    return false;
-}
-
-bool TForm::DialogChar(char key) {
-    char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
-    for (TControl* control : controls_)
-        if (auto* button = dynamic_cast<TSpeedButton*>(control);
-            button && button->Visible() && button->Enabled() && button->Accelerator() == upper) {
-            button->Click();
-            return true;
-        }
-    return false;
-}
-
-void TForm::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Caption")
-        SetCaption(value.String());
-    else if (name == "ClientWidth")
-        SetClientSize(value.Int(), clientHeight_);
-    else if (name == "ClientHeight")
-        SetClientSize(clientWidth_, value.Int());
-    else if (name == "Left")
-        left_ = value.Int();
-    else if (name == "Top")
-        top_ = value.Int();
-    else if (name == "AutoSize")
-        autoSize_ = value.Bool();
-    else if (name == "BorderStyle")
-        SetBorderStyle(static_cast<TBorderStyle>(value.Enum({{"bsNone", bsNone},
-                                                             {"bsSingle", bsSingle},
-                                                             {"bsSizeable", bsSizeable},
-                                                             {"bsDialog", bsDialog},
-                                                             {"bsToolWindow", bsToolWindow},
-                                                             {"bsSizeToolWin", bsSizeToolWin}})));
-    else if (name == "BorderIcons")
-        SetBorderIcons(value.Set({{"biSystemMenu", biSystemMenu},
-                                  {"biMinimize", biMinimize},
-                                  {"biMaximize", biMaximize},
-                                  {"biHelp", biHelp}}));
-    else if (name == "Position")
-        Position = static_cast<TPosition>(value.Enum({{"poDesigned", poDesigned},
-                                                      {"poDefault", poDefault},
-                                                      {"poDefaultPosOnly", poDefaultPosOnly},
-                                                      {"poDefaultSizeOnly", poDefaultSizeOnly},
-                                                      {"poScreenCenter", poScreenCenter},
-                                                      {"poDesktopCenter", poDesktopCenter}}));
-    else if (name == "PixelsPerInch") {
-        if (value.Int() != kPixelsPerInch)
-            value.Fail("windows are laid out at 96 pixels per inch only");
-    } else if (name == "OnCreate")
-        BindEvent(OnCreate, value, binder);
-    else if (name == "OnShow")
-        BindEvent(OnShow, value, binder);
-    else if (name == "OnActivate")
-        BindEvent(OnActivate, value, binder);
-    else if (name == "Width" || name == "Height" || name == "Visible")
-        value.Fail("a window's size is given by ClientWidth and ClientHeight, its showing by the program");
-    else
-        TWinControl::SetProperty(name, value, binder);
 }
 
 void TForm::InsertChild(TComponent* child, const std::string&) {
@@ -476,7 +288,7 @@ void TForm::Activated(HWND other) {
 }
 
 LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    static const UINT inspectMessage = RegisterWindowMessageA("KorvadelInspect");
+    static const UINT inspectMessage = RegisterWindowMessageA(kInspectMessage);
     if (message == inspectMessage)
         return Inspect(reinterpret_cast<HWND>(wParam));
     switch (message) {
@@ -559,11 +371,7 @@ TWindowedControl* TForm::NotifiedControl(UINT message, WPARAM wParam, LPARAM lPa
 void TForm::PaintWindow() {
     PAINTSTRUCT paint;
     HDC dc = BeginPaint(handle_, &paint);
-    struct End {
-        HWND window;
-        PAINTSTRUCT& paint;
-        ~End() { EndPaint(window, &paint); }
-    } end{handle_, paint};
+    ScopeExit end([this, &paint] { EndPaint(handle_, &paint); });
     RECT client;
     GetClientRect(handle_, &client);
     MemoryDC frame(dc, client.right, client.bottom);
@@ -639,19 +447,4 @@ void TForm::UpdateHint(TControl* control, const MSG& message) {
     TControl* source = control ? control : this;
     hintText_ = source->ShowHint() ? source->Hint : "";
     SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
-}
-
-LRESULT TForm::Inspect(HWND replyTo) {
-    std::string text;
-    InspectRecord record;
-    Describe(record);
-    AppendRecord(text, record);
-    for (const auto& component : Components()) {
-        record.clear();
-        component->Describe(record);
-        AppendRecord(text, record);
-    }
-    COPYDATASTRUCT data{0x4B56494E, static_cast<DWORD>(text.size()), text.data()};
-    SendMessageA(replyTo, WM_COPYDATA, reinterpret_cast<WPARAM>(handle_), reinterpret_cast<LPARAM>(&data));
-    return 1;
 }

@@ -20,6 +20,22 @@ enum TPosition {
     poDesktopCenter
 };
 enum TBrushStyle { bsSolid, bsClear };
+constexpr auto kBorderStyles = std::to_array<EnumName<TBorderStyle>>({{"bsNone", bsNone},
+                                                                      {"bsSingle", bsSingle},
+                                                                      {"bsSizeable", bsSizeable},
+                                                                      {"bsDialog", bsDialog},
+                                                                      {"bsToolWindow", bsToolWindow},
+                                                                      {"bsSizeToolWin", bsSizeToolWin}});
+constexpr auto kBorderIcons = std::to_array<EnumName<TBorderIcon>>({{"biSystemMenu", biSystemMenu},
+                                                                    {"biMinimize", biMinimize},
+                                                                    {"biMaximize", biMaximize},
+                                                                    {"biHelp", biHelp}});
+constexpr auto kPositions = std::to_array<EnumName<TPosition>>({{"poDesigned", poDesigned},
+                                                                {"poDefault", poDefault},
+                                                                {"poDefaultPosOnly", poDefaultPosOnly},
+                                                                {"poDefaultSizeOnly", poDefaultSizeOnly},
+                                                                {"poScreenCenter", poScreenCenter},
+                                                                {"poDesktopCenter", poDesktopCenter}});
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;

@@ -2,9 +2,9 @@
 // offers each key to the active form before the control with the focus gets it.
 #include "Edit.h"
 #include "Form.h"
-#include "SpeedButton.h"
 
 #include <algorithm>
+#include <cctype>
 
 namespace {
 
@@ -60,11 +60,29 @@ bool TForm::DialogKey(MSG message) {
     if (key == VK_TAB)
         return SelectNext(!Held(VK_SHIFT));
     for (TControl* control : controls_)
-        if (auto* button = dynamic_cast<TSpeedButton*>(control);
-            button && (key == VK_RETURN ? button->Default : button->Cancel)) {
-            if (button->Visible() && button->Enabled())
-                button->Click();
+        if (control->TakeDialogKey(static_cast<WORD>(key)))
             return true;
-        }
+    return false;
+}
+
+bool TForm::IsShortCut(WORD key) {
+    TShortCut shortCut = key;
+    if (GetKeyState(VK_SHIFT) < 0)
+        shortCut |= scShift;
+    if (GetKeyState(VK_CONTROL) < 0)
+        shortCut |= scCtrl;
+    if (GetKeyState(VK_MENU) < 0)
+        shortCut |= scAlt;
+    for (const auto& component : Components())
+        if (component->DispatchShortCut(shortCut))
+            return true;
+    return false;
+}
+
+bool TForm::DialogChar(char key) {
+    char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
+    for (TControl* control : controls_)
+        if (control->TakeAccelerator(upper))
+            return true;
     return false;
 }

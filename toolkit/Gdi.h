@@ -1,24 +1,37 @@
-// Owners of GDI objects, so that everything a paint creates is released by that paint, also when it
-// fails half-way.
+// The clean-up toolbox: owners of GDI objects and other system handles, and a scope guard, so that
+// everything a paint or a step creates is released by it, also when it fails half-way.
 #pragma once
 
 #include <utility>
 #include <windows.h>
 
-template <class Handle> class GdiObject {
+// Runs a clean-up when the scope ends, however it ends.
+template <class CleanUp> class ScopeExit {
 public:
-    GdiObject() = default;
-    explicit GdiObject(Handle handle) : handle_(handle) {}
-    GdiObject(GdiObject&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
-    GdiObject& operator=(GdiObject&& other) noexcept {
+    explicit ScopeExit(CleanUp cleanUp) : cleanUp_(std::move(cleanUp)) {}
+    ScopeExit(const ScopeExit&) = delete;
+    ScopeExit& operator=(const ScopeExit&) = delete;
+    ~ScopeExit() { cleanUp_(); }
+
+private:
+    CleanUp cleanUp_;
+};
+
+// Owns a handle that one call of the system releases.
+template <class Handle, auto release> class Owned {
+public:
+    Owned() = default;
+    explicit Owned(Handle handle) : handle_(handle) {}
+    Owned(Owned&& other) noexcept : handle_(std::exchange(other.handle_, nullptr)) {}
+    Owned& operator=(Owned&& other) noexcept {
         std::swap(handle_, other.handle_);
         return *this;
     }
-    GdiObject(const GdiObject&) = delete;
-    GdiObject& operator=(const GdiObject&) = delete;
-    ~GdiObject() {
+    Owned(const Owned&) = delete;
+    Owned& operator=(const Owned&) = delete;
+    ~Owned() {
         if (handle_)
-            DeleteObject(handle_);
+            release(handle_);
     }
     Handle Get() const { return handle_; }
     explicit operator bool() const { return handle_ != nullptr; }
@@ -27,11 +40,15 @@ private:
     Handle handle_ = nullptr;
 };
 
+template <class Handle> using GdiObject = Owned<Handle, DeleteObject>;
 using Font = GdiObject<HFONT>;
 using Brush = GdiObject<HBRUSH>;
 using Pen = GdiObject<HPEN>;
 using Bitmap = GdiObject<HBITMAP>;
 using Region = GdiObject<HRGN>;
+using OwnedDC = Owned<HDC, DeleteDC>;
+using OwnedIcon = Owned<HICON, DestroyIcon>;
+using OwnedMenu = Owned<HMENU, DestroyMenu>;
 
 // Selects an object into a DC for one scope.
 class Selection {
@@ -64,29 +81,30 @@ class MemoryDC {
 public:
     MemoryDC(HDC reference, int width, int height)
         : dc_(CreateCompatibleDC(reference)), bitmap_(CreateCompatibleBitmap(reference, width, height)),
-          selection_(dc_.dc, bitmap_.Get()) {}
+          selection_(dc_.Get(), bitmap_.Get()) {}
     MemoryDC(const MemoryDC&) = delete;
     MemoryDC& operator=(const MemoryDC&) = delete;
     ~MemoryDC() = default;
-    HDC Get() const { return dc_.dc; }
+    HDC Get() const { return dc_.Get(); }
 
 private:
-    struct OwnedDC {
-        HDC dc;
-        OwnedDC(HDC d) : dc(d) {}
-        ~OwnedDC() { DeleteDC(dc); }
-    } dc_;
+    OwnedDC dc_;
     Bitmap bitmap_;
     Selection selection_;
 };
 
-// GetDC/ReleaseDC for one scope.
+// A window's DC for one scope: of its client area, or of the whole window with its frame.
+enum class DCArea { Client, Window };
 class WindowDC {
 public:
-    explicit WindowDC(HWND window) : window_(window), dc_(GetDC(window)) {}
+    explicit WindowDC(HWND window, DCArea area = DCArea::Client)
+        : window_(window), dc_(area == DCArea::Client ? GetDC(window) : GetWindowDC(window)) {}
     WindowDC(const WindowDC&) = delete;
     WindowDC& operator=(const WindowDC&) = delete;
-    ~WindowDC() { ReleaseDC(window_, dc_); }
+    ~WindowDC() {
+        if (dc_)
+            ReleaseDC(window_, dc_);
+    }
     HDC Get() const { return dc_; }
 
 private:

@@ -1,5 +1,6 @@
 #include "Image.h"
 
+#include "Properties.h"
 #include "Resources.h"
 
 void TImage::SetPicture(const std::string& resource) {
@@ -47,13 +48,12 @@ void TImage::Paint(HDC dc) {
 }
 
 void TImage::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Picture")
-        SetPicture(value.String());
-    else if (name == "Stretch")
-        SetStretch(value.Bool());
-    else if (name == "AutoSize")
-        SetAutoSize(value.Bool());
-    else
+    static constexpr Property<TImage> properties[] = {
+        {"Picture", as::Text<&TImage::SetPicture>},
+        {"Stretch", as::Bool<&TImage::SetStretch>},
+        {"AutoSize", as::Bool<&TImage::SetAutoSize>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TGraphicControl::SetProperty(name, value, binder);
 }
 

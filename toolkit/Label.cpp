@@ -1,5 +1,6 @@
 #include "Label.h"
 
+#include "Properties.h"
 #include "Text.h"
 
 TLabel::TLabel() {
@@ -77,20 +78,15 @@ void TLabel::Paint(HDC dc) {
 }
 
 void TLabel::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Caption")
-        SetCaption(value.String());
-    else if (name == "AutoSize")
-        SetAutoSize(value.Bool());
-    else if (name == "Transparent")
-        SetTransparent(value.Bool());
-    else if (name == "WordWrap")
-        wordWrap_ = value.Bool();
-    else if (name == "ShowAccelChar")
-        showAccelChar_ = value.Bool();
-    else if (name == "Alignment")
-        SetAlignment(static_cast<TAlignment>(value.Enum(
-            {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}})));
-    else
+    static constexpr Property<TLabel> properties[] = {
+        {"Caption", as::Text<&TLabel::SetCaption>},
+        {"AutoSize", as::Bool<&TLabel::SetAutoSize>},
+        {"Transparent", as::Bool<&TLabel::SetTransparent>},
+        {"WordWrap", as::Bool<&TLabel::wordWrap_>},
+        {"ShowAccelChar", as::Bool<&TLabel::showAccelChar_>},
+        {"Alignment", as::Enum<&TLabel::SetAlignment, kAlignments>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TGraphicControl::SetProperty(name, value, binder);
 }
 

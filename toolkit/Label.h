@@ -4,6 +4,8 @@
 #include "Control.h"
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
+constexpr auto kAlignments = std::to_array<EnumName<TAlignment>>(
+    {{"taLeftJustify", taLeftJustify}, {"taRightJustify", taRightJustify}, {"taCenter", taCenter}});
 
 class TLabel : public TGraphicControl {
 public:

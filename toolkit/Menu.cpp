@@ -1,6 +1,8 @@
 #include "Menu.h"
 
 #include "Application.h"
+#include "Gdi.h"
+#include "Properties.h"
 
 std::string ShortCutToText(TShortCut shortCut) {
     std::string text;
@@ -25,17 +27,12 @@ void TMenuItem::Click() {
 }
 
 void TMenuItem::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Caption")
-        Caption = value.String();
-    else if (name == "ShortCut")
-        ShortCut = static_cast<TShortCut>(value.Int());
-    else if (name == "Enabled")
-        Enabled = value.Bool();
-    else if (name == "Visible")
-        Visible = value.Bool();
-    else if (name == "OnClick")
-        BindEvent(OnClick, value, binder);
-    else
+    static constexpr Property<TMenuItem> properties[] = {
+        {"Caption", as::Text<&TMenuItem::Caption>},  {"ShortCut", as::Int<&TMenuItem::ShortCut>},
+        {"Enabled", as::Bool<&TMenuItem::Enabled>},  {"Visible", as::Bool<&TMenuItem::Visible>},
+        {"OnClick", as::Event<&TMenuItem::OnClick>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TComponent::SetProperty(name, value, binder);
 }
 
@@ -53,11 +50,8 @@ void TPopupMenu::InsertChild(TComponent* child, const std::string& where) {
 }
 
 void TPopupMenu::Popup(int x, int y) {
-    HMENU menu = CreatePopupMenu();
-    struct Owned {
-        HMENU menu;
-        ~Owned() { DestroyMenu(menu); }
-    } owned{menu};
+    OwnedMenu owned(CreatePopupMenu());
+    HMENU menu = owned.Get();
     UINT id = 1;
     for (TMenuItem* item : items_) {
         if (item->Visible) {

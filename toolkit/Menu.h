@@ -5,12 +5,6 @@
 
 #include <windows.h>
 
-// A virtual key with modifier bits, as definitions store it.
-using TShortCut = unsigned;
-constexpr TShortCut scShift = 0x2000;
-constexpr TShortCut scCtrl = 0x4000;
-constexpr TShortCut scAlt = 0x8000;
-
 // "Ctrl+I" and the like, as menus show it.
 std::string ShortCutToText(TShortCut shortCut);
 
@@ -34,7 +28,7 @@ public:
     // Shows the menu at a screen point and runs the entry chosen, if any.
     void Popup(int x, int y);
     // Runs the entry with this shortcut; false when none has it.
-    bool DispatchShortCut(TShortCut shortCut);
+    bool DispatchShortCut(TShortCut shortCut) override;
 
     void InsertChild(TComponent* child, const std::string& where) override;
 

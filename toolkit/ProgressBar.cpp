@@ -1,6 +1,7 @@
 #include "ProgressBar.h"
 
 #include "Exception.h"
+#include "Properties.h"
 
 #include <algorithm>
 #include <commctrl.h>
@@ -83,13 +84,12 @@ void TProgressBar::HandleCreated() {
 }
 
 void TProgressBar::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Min")
-        SetMin(value.Int());
-    else if (name == "Max")
-        SetMax(value.Int());
-    else if (name == "Position")
-        SetPosition(value.Int());
-    else
+    static constexpr Property<TProgressBar> properties[] = {
+        {"Min", as::Int<&TProgressBar::SetMin>},
+        {"Max", as::Int<&TProgressBar::SetMax>},
+        {"Position", as::Int<&TProgressBar::SetPosition>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TWindowedControl::SetProperty(name, value, binder);
 }
 

@@ -1,5 +1,6 @@
 #include "SpeedButton.h"
 
+#include "Properties.h"
 #include "Text.h"
 
 #include <cctype>
@@ -73,16 +74,29 @@ void TSpeedButton::Paint(HDC dc) {
     DrawControlText(dc, caption_, r, DT_CENTER | DT_VCENTER | DT_SINGLELINE, Font.Color(), enabled_);
 }
 
+bool TSpeedButton::TakeAccelerator(char upper) {
+    if (!Visible() || !Enabled() || Accelerator() != upper)
+        return false;
+    Click();
+    return true;
+}
+
+bool TSpeedButton::TakeDialogKey(WORD key) {
+    if (!(key == VK_RETURN ? Default : Cancel))
+        return false;
+    if (Visible() && Enabled())
+        Click();
+    return true;
+}
+
 void TSpeedButton::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Caption")
-        SetCaption(value.String());
-    else if (name == "Flat")
-        SetFlat(value.Bool());
-    else if (name == "Default")
-        Default = value.Bool();
-    else if (name == "Cancel")
-        Cancel = value.Bool();
-    else
+    static constexpr Property<TSpeedButton> properties[] = {
+        {"Caption", as::Text<&TSpeedButton::SetCaption>},
+        {"Flat", as::Bool<&TSpeedButton::SetFlat>},
+        {"Default", as::Bool<&TSpeedButton::Default>},
+        {"Cancel", as::Bool<&TSpeedButton::Cancel>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TGraphicControl::SetProperty(name, value, binder);
 }
 

@@ -22,6 +22,8 @@ public:
     void MouseMove(TShiftState shift, int x, int y) override;
     void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
     void SetEnabled(bool enabled) override;
+    bool TakeAccelerator(char upper) override;
+    bool TakeDialogKey(WORD key) override;
     void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
     void Describe(InspectRecord& record) const override;
 

@@ -1,6 +1,7 @@
 #include "Timer.h"
 
 #include "Application.h"
+#include "Properties.h"
 
 TTimer::~TTimer() {
     if (id_)
@@ -34,13 +35,15 @@ void TTimer::Update() {
 }
 
 void TTimer::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "Enabled")
-        SetEnabled(value.Bool());
-    else if (name == "Interval")
-        SetInterval(static_cast<unsigned>(value.Int()));
-    else if (name == "OnTimer") {
-        BindEvent(OnTimer, value, binder);
-        Update();
-    } else
+    static constexpr Property<TTimer> properties[] = {
+        {"Enabled", as::Bool<&TTimer::SetEnabled>},
+        {"Interval", as::Int<&TTimer::SetInterval>},
+        {"OnTimer",
+         [](TTimer& timer, const DefValue& v, Binder& binder) {
+             BindEvent(timer.OnTimer, v, binder);
+             timer.Update();
+         }},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TComponent::SetProperty(name, value, binder);
 }

@@ -1,6 +1,7 @@
 #include "WindowedControl.h"
 
 #include "Exception.h"
+#include "Properties.h"
 
 #include <cstring>
 
@@ -130,12 +131,11 @@ void TWindowedControl::Invalidate() {
 }
 
 void TWindowedControl::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    if (name == "TabOrder")
-        TabOrder = value.Int();
-    else if (name == "TabStop")
-        TabStop = value.Bool();
-    else if (name == "WantTabs")
-        WantTabs = value.Bool();
-    else
+    static constexpr Property<TWindowedControl> properties[] = {
+        {"TabOrder", as::Int<&TWindowedControl::TabOrder>},
+        {"TabStop", as::Bool<&TWindowedControl::TabStop>},
+        {"WantTabs", as::Bool<&TWindowedControl::WantTabs>},
+    };
+    if (!SetDeclared(*this, properties, name, value, binder))
         TWinControl::SetProperty(name, value, binder);
 }

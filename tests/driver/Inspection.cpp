@@ -1,11 +1,10 @@
 #include "Driver.h"
 
+#include "toolkit/InspectionProtocol.h"
+
 #include <stdexcept>
 
 namespace driver {
-
-// The marker a form puts in COPYDATASTRUCT.dwData: "KVIN".
-static const ULONG_PTR InspectionMarker = 0x4B56494E;
 
 static std::string Unescape(const std::string& value, const std::string& line) {
     std::string text;
@@ -110,14 +109,14 @@ static LRESULT CALLBACK ReplyProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM
         return DefWindowProcA(hwnd, message, wParam, lParam);
     auto* data = reinterpret_cast<const COPYDATASTRUCT*>(lParam);
     auto* reply = reinterpret_cast<std::string*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
-    if (data->dwData != InspectionMarker || !reply)
+    if (data->dwData != kInspectionMarker || !reply)
         return FALSE;
     reply->assign(static_cast<const char*>(data->lpData), data->cbData);
     return TRUE;
 }
 
 Inspection Inspect(HWND form) {
-    static const UINT InspectMessage = RegisterWindowMessageA("KorvadelInspect");
+    static const UINT InspectMessage = RegisterWindowMessageA(kInspectMessage);
     static const ATOM ReplyClass = [] {
         WNDCLASSA windowClass = {};
         windowClass.lpfnWndProc = ReplyProc;

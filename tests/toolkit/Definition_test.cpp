@@ -1,4 +1,5 @@
 #include "Definition.h"
+#include "Edit.h"
 #include "Exception.h"
 
 #include <gtest/gtest.h>
@@ -67,6 +68,62 @@ TEST(Definition, ValuesOfTheWrongShapeAreRefused) {
     EXPECT_THROW(root.properties[2].value.Enum({{"bsNone", 0}}), Exception);
     EXPECT_THROW(root.properties[3].value.Color(), Exception);
     EXPECT_EQ(root.properties[1].value.Color(), 3);
+}
+
+// A definition without handlers or references: naming either is a fault of the test.
+class NothingBound : public Binder {
+public:
+    const std::any& Handler(const DefValue& name) override { name.Fail("no handlers here"); }
+    void Reference(const DefValue& name, std::function<void(TComponent*)>) override {
+        name.Fail("no references here");
+    }
+};
+
+std::string Apply(TComponent& component, const DefProperty& property) {
+    NothingBound binder;
+    try {
+        component.SetProperty(property.name, property.value, binder);
+    } catch (const Exception& e) {
+        return e.what();
+    }
+    return "";
+}
+
+TEST(Properties, EachClassAndItsAncestorsTakeTheirOwnAndRefuseTheRestByLine) {
+    DefObject root = ParseDefinition("object M: TMemo\n"
+                                     "  ScrollBars = ssBoth\n"
+                                     "  BorderStyle = bsNone\n"
+                                     "  Text = \"first\"\n"
+                                     "  TabOrder = 3\n"
+                                     "  Left = 7\n"
+                                     "  Font.Style = [fsBold, fsItalic]\n"
+                                     "  Font.Charset = OEM_CHARSET\n"
+                                     "  Font.Colour = clRed\n"
+                                     "  ScrollBars = ssSome\n"
+                                     "  Font.Style = [fsBold, fsHeavy]\n"
+                                     "  Visible = 1\n"
+                                     "end\n",
+                                     "memo.window");
+    TMemo memo;
+    memo.Name = "M";
+    memo.ClassName = "TMemo";
+    for (std::size_t i = 0; i < 7; ++i)
+        EXPECT_EQ(Apply(memo, root.properties[i]), "") << root.properties[i].name;
+    EXPECT_EQ(memo.ScrollBars, ssBoth);
+    EXPECT_EQ(memo.BorderStyle, cbNone);
+    EXPECT_EQ(memo.Text(), "first");
+    EXPECT_EQ(memo.TabOrder, 3);
+    EXPECT_EQ(memo.Left(), 7);
+    EXPECT_EQ(memo.Font.Style(), fsBold | fsItalic);
+    EXPECT_EQ(memo.Font.Charset(), OEM_CHARSET);
+    EXPECT_EQ(Apply(memo, root.properties[7]), "memo.window:9: TMemo M has no property Font.Colour");
+    EXPECT_EQ(Apply(memo, root.properties[8]), "memo.window:10: unknown value 'ssSome'");
+    EXPECT_EQ(Apply(memo, root.properties[9]), "memo.window:11: unknown set member 'fsHeavy'");
+    EXPECT_EQ(Apply(memo, root.properties[10]), "memo.window:12: a name is expected");
+    // A refused value leaves what was there.
+    EXPECT_EQ(memo.ScrollBars, ssBoth);
+    EXPECT_EQ(memo.Font.Style(), fsBold | fsItalic);
+    EXPECT_TRUE(memo.Visible());
 }
 
 TEST(StrToInt, AcceptsWholeNumbersAndRefusesTheRestWithTheUsersText) {

@@ -137,6 +137,21 @@ TEST(FormShortCuts, MenuShortcutsRunEnabledEntriesOnly) {
     EXPECT_EQ(ShortCutToText(16457), "Ctrl+I");
 }
 
+TEST(FormShortCuts, TheFormOffersAKeyWithItsModifiersToItsComponents) {
+    TTestForm form("TGoodForm");
+    form.journal.entries.clear();
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = 0x80;
+    SetKeyboardState(keys);
+    EXPECT_TRUE(form.IsShortCut('F'));
+    EXPECT_FALSE(form.IsShortCut('O'));
+    keys[VK_CONTROL] = 0;
+    SetKeyboardState(keys);
+    EXPECT_FALSE(form.IsShortCut('F'));
+    EXPECT_EQ(form.journal.entries, std::vector<std::string>{"click First"});
+}
+
 } // namespace
 
 namespace {
