@@ -1,14 +1,20 @@
 #include "ShellFunctions.h"
 
 #include <shellapi.h>
+#include <string>
 #include <winnetwk.h>
 
 namespace {
 
 // A function of a system library, loaded at the first call and kept for the run; null when the
-// library or the function is missing.
+// library or the function is missing. The library is named with the system directory: by its bare
+// name the search would begin in the program's folder, where a download folder may hold anything.
 template <class Function> Function* SystemFunction(const char* library, const char* name) {
-    HMODULE module = LoadLibraryA(library);
+    char system[MAX_PATH] = {};
+    UINT length = GetSystemDirectoryA(system, sizeof system);
+    HMODULE module = length && length < sizeof system
+                         ? LoadLibraryA((std::string(system, length) + "\\" + library).c_str())
+                         : nullptr;
     FARPROC found = module ? GetProcAddress(module, name) : nullptr;
     return reinterpret_cast<Function*>(reinterpret_cast<void (*)()>(found));
 }
@@ -18,7 +24,8 @@ template <class Function> Function* SystemFunction(const char* library, const ch
 HICON ShellSmallIcon(const char* path, bool opened) {
     static auto* get = SystemFunction<decltype(SHGetFileInfoA)>("shell32.dll", "SHGetFileInfoA");
     SHFILEINFOA info{};
-    if (!get || !get(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | (opened ? SHGFI_OPENICON : 0)))
+    if (!get ||
+        !get(path, 0, &info, sizeof info, SHGFI_ICON | SHGFI_SMALLICON | (opened ? SHGFI_OPENICON : 0)))
         return nullptr;
     return info.hIcon;
 }

@@ -4,6 +4,7 @@
 #include <mmsystem.h>
 
 #include <array>
+#include <string>
 #include <vector>
 
 namespace music {
@@ -30,7 +31,13 @@ template <typename Function> bool Bind(HMODULE library, const char* name, Functi
 const WaveApi* LoadWaveApi() {
     static const WaveApi api = [] {
         WaveApi a;
-        HMODULE winmm = LoadLibraryA("winmm.dll");
+        // From the system directory: by its bare name the search would begin in the program's
+        // folder, where a download folder may hold anything.
+        char system[MAX_PATH] = {};
+        UINT length = GetSystemDirectoryA(system, sizeof system);
+        HMODULE winmm = length && length < sizeof system
+                            ? LoadLibraryA((std::string(system, length) + "\\winmm.dll").c_str())
+                            : nullptr;
         if (!winmm || !Bind(winmm, "waveOutOpen", a.open) ||
             !Bind(winmm, "waveOutPrepareHeader", a.prepare) || !Bind(winmm, "waveOutWrite", a.write) ||
             !Bind(winmm, "waveOutReset", a.reset) || !Bind(winmm, "waveOutUnprepareHeader", a.unprepare) ||

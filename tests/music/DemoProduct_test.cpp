@@ -3,6 +3,9 @@
 #include "../shell/Installer.h"
 #include "Music.h"
 
+#include <psapi.h>
+
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 
@@ -72,6 +75,54 @@ TEST_F(DemoProduct, FromAnotherDirectoryOneBoxSaysTheModuleIsNotFound) {
     EXPECT_EQ(owner, installer->Pid());
     driver::PressOk(box.hwnd);
     EXPECT_EQ(installer->WaitExit(installer::kWait), std::optional<DWORD>(0));
+}
+
+// The full path of a library a process has loaded, or nothing.
+std::optional<std::string> LoadedLibrary(HANDLE process, const std::string& name) {
+    HMODULE modules[512];
+    DWORD bytes = 0;
+    if (!EnumProcessModules(process, modules, sizeof modules, &bytes))
+        return std::nullopt;
+    for (DWORD i = 0; i < std::min<DWORD>(bytes / sizeof(HMODULE), 512); ++i) {
+        char path[MAX_PATH] = {};
+        DWORD length = GetModuleFileNameExA(process, modules[i], path, MAX_PATH);
+        std::string file(path, length);
+        std::string base = file.substr(file.find_last_of('\\') + 1);
+        if (CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, base.c_str(), -1, name.c_str(), -1) ==
+            CSTR_EQUAL)
+            return file;
+    }
+    return std::nullopt;
+}
+
+// Libraries the program loads by itself come from the system: one of the same name in the program's
+// folder (a download folder may hold anything) is never taken, even where the search would begin
+// there, as on Windows for libraries the system does not pin.
+TEST_F(DemoProduct, SystemLibrariesBesideTheProgramAreNotTaken) {
+    const char* planted[] = {"winmm.dll", "shell32.dll"};
+    for (const char* name : planted)
+        folder.Copy("music/planted.dll", name);
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", "winmm,shell32=n,b");
+    driver::Process installer(folder.Path("install.exe"), "", folder.Root());
+    SetEnvironmentVariableA("WINEDLLOVERRIDES", nullptr);
+    HWND main = driver::WaitWindow(installer.Pid(), "TForm1", nullptr, installer::kWait);
+    ASSERT_NE(main, nullptr);
+    // The sound system is bound by the music, the shell's icons by the directory dialog's list.
+    driver::SendKeys(main, {VK_CONTROL, 'I'});
+    ASSERT_NE(driver::WaitWindow(installer.Pid(), "TForm2", nullptr, installer::kWait), nullptr);
+    char system[MAX_PATH] = {};
+    std::string systemDir(system, GetSystemDirectoryA(system, MAX_PATH));
+    for (const char* name : planted) {
+        SCOPED_TRACE(name);
+        std::optional<std::string> loaded;
+        EXPECT_TRUE(
+            driver::WaitUntil([&] { return (loaded = LoadedLibrary(installer.Handle(), name)).has_value(); },
+                              installer::kWait));
+        EXPECT_EQ(CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, loaded.value_or("").c_str(), -1,
+                                 (systemDir + "\\" + name).c_str(), -1),
+                  CSTR_EQUAL)
+            << loaded.value_or("none");
+    }
 }
 
 } // namespace

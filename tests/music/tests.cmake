@@ -20,10 +20,13 @@ korvadel_add_test(NAME music_test
     TIMEOUT 240)
 target_include_directories(music_test PRIVATE ${PROJECT_SOURCE_DIR}/libraries/music)
 
+add_library(planted_library SHARED music/Planted.c)
+set_target_properties(planted_library PROPERTIES PREFIX "" OUTPUT_NAME planted
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin/music)
 korvadel_add_test(NAME music_product_test
     SOURCES music/DemoProduct_test.cpp music/Wav.cpp
-    LIBRARIES music
+    LIBRARIES music psapi
     GUI
-    DEPENDS installer
+    DEPENDS installer planted_library
     TIMEOUT 180)
 target_include_directories(music_product_test PRIVATE ${PROJECT_SOURCE_DIR}/libraries/music)
