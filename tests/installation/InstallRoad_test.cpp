@@ -130,6 +130,20 @@ TEST(InstallRoad, AFullInstallIntoANewDirectoryGivesTheArchivesFiles) {
     EXPECT_TRUE(driver::WaitUntil([&] { return IsWindowEnabled(road.main); }, kWait));
 }
 
+// Each top-level window of a process in z-order, with what the window system holds of it, for a
+// failure to show where the activation went.
+std::string WindowStates(DWORD pid) {
+    std::string states;
+    for (HWND window : driver::TopWindows(pid)) {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        GetGUIThreadInfo(GetWindowThreadProcessId(window, nullptr), &info);
+        states += driver::Describe(window) + (IsWindowEnabled(window) ? "" : " disabled") +
+                  (info.hwndActive == window ? " active" : "") + "; ";
+    }
+    return states;
+}
+
 // Real key presses and no mouse input, each given to the window the program itself brought to the front
 // once it takes input: a dialog comes to the front a moment before the modal run it ends enables it.
 TEST(InstallRoad, EveryRoadIsWalkedWithTheKeyboardAlone) {
@@ -138,7 +152,8 @@ TEST(InstallRoad, EveryRoadIsWalkedWithTheKeyboardAlone) {
     auto type = [&](HWND window, std::initializer_list<WORD> keys) {
         ASSERT_TRUE(driver::WaitUntil(
             [&] { return GetForegroundWindow() == window && IsWindowEnabled(window); }, kWait))
-            << driver::Describe(window) << " is not in front of " << driver::Describe(GetForegroundWindow());
+            << driver::Describe(window) << " is not in front of " << driver::Describe(GetForegroundWindow())
+            << "; the program's windows: " << WindowStates(pid);
         driver::SendKeys(window, keys);
     };
     auto focusIs = [](HWND control) {
