@@ -30,7 +30,8 @@ const std::string& DefValue::Name() const {
 }
 
 bool DefValue::Bool() const {
-    return Enum({{"False", 0}, {"True", 1}}) != 0;
+    static constexpr auto kBooleans = std::to_array<EnumName<bool>>({{"False", false}, {"True", true}});
+    return Enum(kBooleans);
 }
 
 TColor DefValue::Color() const {

@@ -15,7 +15,6 @@
 
 #include <array>
 #include <cstddef>
-#include <initializer_list>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -40,8 +39,6 @@ struct DefValue {
     const std::string& Name() const;
     bool Bool() const;
     TColor Color() const;
-    int Enum(std::initializer_list<EnumName<int>> names) const { return Find(names); }
-    unsigned Set(std::initializer_list<EnumName<unsigned>> names) const { return Join(names); }
     template <class E, std::size_t N> E Enum(const std::array<EnumName<E>, N>& names) const {
         return Find(names);
     }

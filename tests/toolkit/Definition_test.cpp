@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+
 namespace {
 
 std::string FailureOf(const std::string& text) {
@@ -40,9 +42,11 @@ TEST(Definition, ReadsNestedObjectsAndEveryKindOfValue) {
     EXPECT_EQ(root.properties[0].value.String(), "Tab\there \"quoted\" A\\");
     EXPECT_EQ(root.properties[1].value.Int(), -12);
     EXPECT_EQ(root.properties[2].value.Color(), 0x00FF80);
-    EXPECT_EQ(root.properties[3].value.Set({{"biSystemMenu", 1}}), 0u);
+    EXPECT_EQ(root.properties[3].value.Set(std::to_array<EnumName<unsigned>>({{"biSystemMenu", 1}})), 0u);
     EXPECT_EQ(root.properties[4].name, "Font.Style");
-    EXPECT_EQ(root.properties[4].value.Set({{"fsBold", 1}, {"fsItalic", 2}}), 3u);
+    EXPECT_EQ(
+        root.properties[4].value.Set(std::to_array<EnumName<unsigned>>({{"fsBold", 1}, {"fsItalic", 2}})),
+        3u);
     EXPECT_EQ(root.properties[5].value.Name(), "FormShow");
     ASSERT_EQ(root.children.size(), 2u);
     EXPECT_EQ(root.children[0].properties[0].value.Int(), 7);
@@ -65,7 +69,7 @@ TEST(Definition, ValuesOfTheWrongShapeAreRefused) {
     EXPECT_THROW(root.properties[0].value.Int(), Exception);
     EXPECT_THROW(root.properties[1].value.String(), Exception);
     EXPECT_THROW(root.properties[1].value.Bool(), Exception);
-    EXPECT_THROW(root.properties[2].value.Enum({{"bsNone", 0}}), Exception);
+    EXPECT_THROW(root.properties[2].value.Enum(std::to_array<EnumName<int>>({{"bsNone", 0}})), Exception);
     EXPECT_THROW(root.properties[3].value.Color(), Exception);
     EXPECT_EQ(root.properties[1].value.Color(), 3);
 }
