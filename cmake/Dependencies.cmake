@@ -20,7 +20,10 @@ function(korvadel_dependency target library)
         INTERFACE_COMPILE_DEFINITIONS "${ARGN}")
 endfunction()
 
-korvadel_dependency(jpeg libjpeg.a)
+# The pictures are the Windows program's alone; the native prefix, for the publisher's tool, has none.
+if(WIN32)
+    korvadel_dependency(jpeg libjpeg.a)
+endif()
 korvadel_dependency(xmp libxmp.a LIBXMP_STATIC)
 korvadel_dependency(zlib libz.a)
 korvadel_dependency(archive libarchive.a LIBARCHIVE_STATIC)

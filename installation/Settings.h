@@ -19,4 +19,10 @@ extern std::string RegPath; // program directory + REG
 // The directory of the program file, up to and including its last backslash.
 std::string ProgramDirectory();
 
+// Reads install.ini from the program directory into the settings, in the order of kKeys, and forms
+// RegPath. Nothing is reported: what cannot be read stays empty.
+void Load();
+// The same from install.ini in a directory given with its trailing backslash.
+void LoadFrom(const std::string& directory);
+
 } // namespace Settings

@@ -1,4 +1,4 @@
-#include "Profile.h"
+#include "medium/Profile.h"
 
 #include <algorithm>
 
@@ -25,13 +25,12 @@ bool SameName(std::string_view a, std::string_view b) {
 
 } // namespace
 
-std::optional<std::string> ProfileValue(std::string_view text, std::string_view section, std::string_view key,
-                                        std::size_t bufferSize) {
+void ForEachKey(std::string_view text, std::string_view section,
+                const std::function<bool(std::string_view key, std::string_view value)>& visit) {
     // An editor's UTF-8 mark is not part of the first line.
     if (text.substr(0, 3) == "\xEF\xBB\xBF")
         text.remove_prefix(3);
     section = Trimmed(section);
-    key = Trimmed(key);
     enum { Before, Inside, After } state = Before;
     while (!text.empty() && state != After) {
         std::size_t end = text.find_first_of("\r\n");
@@ -46,14 +45,30 @@ std::optional<std::string> ProfileValue(std::string_view text, std::string_view 
             continue;
         }
         std::size_t equals = line.find('=');
-        if (state != Inside || equals == std::string_view::npos ||
-            !SameName(Trimmed(line.substr(0, equals)), key))
+        if (state != Inside || equals == std::string_view::npos)
             continue;
         std::string_view value = Trimmed(line.substr(equals + 1));
         if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
             value.back() == value.front())
             value = value.substr(1, value.size() - 2);
-        return std::string(value.substr(0, bufferSize ? bufferSize - 1 : 0));
+        if (!visit(Trimmed(line.substr(0, equals)), value))
+            return;
     }
-    return std::nullopt;
+}
+
+std::optional<std::string> ProfileValue(std::string_view text, std::string_view section, std::string_view key,
+                                        std::size_t bufferSize) {
+    key = Trimmed(key);
+    std::optional<std::string> found;
+    ForEachKey(text, section, [&](std::string_view name, std::string_view value) {
+        if (!SameName(name, key))
+            return true;
+        found = std::string(value.substr(0, bufferSize ? bufferSize - 1 : 0));
+        return false;
+    });
+    return found;
+}
+
+bool SameProfileName(std::string_view a, std::string_view b) {
+    return SameName(a, b);
 }

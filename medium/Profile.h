@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,3 +19,11 @@
 // does for a buffer of that size; nothing when the section or the key is missing.
 std::optional<std::string> ProfileValue(std::string_view text, std::string_view section, std::string_view key,
                                         std::size_t bufferSize);
+
+// Each key line of the first section named `section`, in the file's order, with its value as
+// ProfileValue gives it (uncut); `visit` returns false to stop.
+void ForEachKey(std::string_view text, std::string_view section,
+                const std::function<bool(std::string_view key, std::string_view value)>& visit);
+
+// Whether two section or key names are the same to the profile reader.
+bool SameProfileName(std::string_view a, std::string_view b);

@@ -1,6 +1,5 @@
 #include "Unit1.h"
 
-#include "LoadSettings.h"
 #include "MidasFailure.h"
 #include "Settings.h"
 #include "Unit2.h"
@@ -53,7 +52,7 @@ TForm1::TForm1() : TForm("TForm1") {
 }
 
 void TForm1::FormCreate(TObject*) {
-    LoadSettings();
+    Settings::Load();
     SetBrushStyle(bsClear);
     Label4->SetCaption(Settings::APPZ);
     Image2->Hide();

@@ -6,12 +6,13 @@ korvadel_add_test(NAME form_test
     LIBRARIES toolkit)
 set_source_files_properties(toolkit/forms.rc PROPERTIES OBJECT_DEPENDS
     "${CMAKE_CURRENT_SOURCE_DIR}/toolkit/good.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-property.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/wrong-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-kind.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/duplicate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/activate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/buttons.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/directory.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/oem.window")
+# The publisher's tool built for this machine runs its tests natively, outside the rig.
+if(KORVADEL_NATIVE)
+    add_test(NAME medium_native_test COMMAND ${CMAKE_BINARY_DIR}/native/medium_test)
+endif()
 korvadel_add_test(NAME profile_test SOURCES medium/Profile_test.cpp LIBRARIES medium_core)
 korvadel_add_test(NAME string_list_test SOURCES toolkit/StringList_test.cpp LIBRARIES toolkit)
-korvadel_add_test(NAME load_settings_test
-    SOURCES shell/LoadSettings_test.cpp ${PROJECT_SOURCE_DIR}/shell/LoadSettings.cpp
-    LIBRARIES installation)
-target_include_directories(load_settings_test PRIVATE ${PROJECT_SOURCE_DIR}/shell)
+korvadel_add_test(NAME settings_test SOURCES installation/Settings_test.cpp LIBRARIES installation)
 
 korvadel_add_test(NAME startup_test SOURCES shell/Startup_test.cpp GUI DEPENDS installer midas_double TIMEOUT 300)
 korvadel_add_test(NAME main_window_test SOURCES shell/MainWindow_test.cpp GUI DEPENDS installer midas_double
@@ -43,7 +44,7 @@ add_custom_target(demo DEPENDS installer unrar music tour fixtures_demo)
 
 # The main window made by a small program of its own, so that Playmod can be called as the tests like.
 add_executable(playmod_probe WIN32 shell/playmod_probe.cpp ${PROJECT_SOURCE_DIR}/shell/Unit1.cpp
-    ${PROJECT_SOURCE_DIR}/shell/Unit4.cpp ${PROJECT_SOURCE_DIR}/shell/LoadSettings.cpp
+    ${PROJECT_SOURCE_DIR}/shell/Unit4.cpp
     ${PROJECT_SOURCE_DIR}/shell/MidasFailure.cpp ${PROJECT_SOURCE_DIR}/resources/install.rc)
 target_include_directories(playmod_probe PRIVATE ${PROJECT_SOURCE_DIR}/shell)
 target_link_libraries(playmod_probe PRIVATE installation components toolkit midas_double)

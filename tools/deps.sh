@@ -2,8 +2,8 @@
 # Installs the cross toolchain and test tools, then cross-builds the engines from Debian's sources
 # as static libraries into a cache outside the clone, one prefix per triplet. libarchive gets our
 # patches (tools/patches/libarchive-*.patch) on top of Debian's, and zlib for its CRC. The same
-# libarchive is also built for this machine: `native` for the tools that read RAR natively,
-# `native-fuzz` instrumented for the fuzzer; these prefixes hold libarchive and zlib only.
+# libarchive is also built for this machine: `native` for the tools that read RAR natively (with
+# libxmp for the publisher's tool), `native-fuzz` instrumented for the fuzzer (libarchive and zlib).
 #   tools/deps.sh                    prints "<target> <prefix>" for each triplet and native variant
 #   tools/deps.sh --prefix TARGET    prints only that prefix (a triplet, native or native-fuzz)
 #   tools/deps.sh --source PACKAGE   prints the unpacked source of libjpeg-turbo, libxmp, libarchive
@@ -222,6 +222,17 @@ build_native() {
     cp "$work/archive/libarchive/libarchive.a" "$prefix/lib/libarchive.a"
     cp "$work/archive-src"/libarchive/archive{,_entry}.h "$prefix/include/"
 
+    # The publisher's tool checks a module the way the music library loads it: the same libxmp, built
+    # without its depackers.
+    if [[ $t == native ]]; then
+        echo "deps.sh: $t: libxmp"
+        cp -a "$xmp" "$work/xmp"
+        (cd "$work/xmp" && step "$log-xmp.log" ./configure CFLAGS="-O2 -fPIC" --enable-static --disable-shared \
+            --disable-depackers && step "$log-xmp.log" make -j2 static)
+        cp "$work/xmp/lib/libxmp.a" "$prefix/lib/"
+        sed 's/defined(BUILDING_STATIC)/& || defined(LIBXMP_STATIC)/' "$xmp/include/xmp.h" >"$prefix/include/xmp.h"
+    fi
+
     nm -g "$prefix/lib/libarchive.a" | grep -E " T archive_read_support_format_rar5\$" >/dev/null ||
         die "archive_read_support_format_rar5 is missing from $prefix/lib/libarchive.a"
     link_check
@@ -286,13 +297,13 @@ for t in "${targets[@]}"; do
     [[ $mode == --prefix && $2 != "$t" ]] && continue
     # A prefix per recipe: trees at different commits, built at once, never rebuild each other's.
     if [[ $t == native* ]]; then
-        prefix=$cache/deps/$t/archive-${archive##*/libarchive-}_zlib-${zlib##*/zlib-}_${recipe:0:12}
+        prefix=$cache/deps/$t/archive-${archive##*/libarchive-}_zlib-${zlib##*/zlib-}_xmp-${xmp##*/libxmp-}_${recipe:0:12}
     else
         prefix=$cache/deps/$t/${key}_${recipe:0:12}
     fi
     if [[ $(cat "$prefix/stamp" 2>/dev/null) != "$recipe" ]]; then
         case $t in
-            native) what='zlib and libarchive (about 3 min)' ;;
+            native) what='zlib, libarchive and libxmp (about 4 min)' ;;
             native-fuzz) what='zlib and libarchive with AddressSanitizer for the fuzzer (about 4 min)' ;;
             *) what='libjpeg-turbo, libxmp, zlib and libarchive (about 5 min)' ;;
         esac

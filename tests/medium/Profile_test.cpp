@@ -1,6 +1,6 @@
 // The publisher's reader of install.ini against the platform's own function, on the same files: where
 // they differ, the tool would judge a medium by settings the installer never sees.
-#include "Profile.h"
+#include "medium/Profile.h"
 
 #include <windows.h>
 

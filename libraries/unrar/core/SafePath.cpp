@@ -40,6 +40,15 @@ bool IsDeviceName(const std::wstring& component) {
 } // namespace
 
 std::wstring SafeRelativePath(const std::wstring& memberPath) {
+    PathRefusal refusal;
+    return SafeRelativePath(memberPath, refusal);
+}
+
+std::wstring SafeRelativePath(const std::wstring& memberPath, PathRefusal& refusal) {
+    auto refuse = [&refusal](PathRefusal why) {
+        refusal = why;
+        return std::wstring();
+    };
     std::wstring path = memberPath;
     if (path.size() >= 2 && path[1] == L':' && std::iswalpha(path[0]))
         path.erase(0, 2);
@@ -55,16 +64,20 @@ std::wstring SafeRelativePath(const std::wstring& memberPath) {
             continue;
         for (wchar_t c : component) {
             if (IsReserved(c))
-                return {};
+                return refuse(PathRefusal::ReservedCharacter);
         }
+        const bool parent = component == L"..";
         while (!component.empty() && (component.back() == L'.' || component.back() == L' '))
             component.pop_back();
-        if (component.empty() || IsDeviceName(component)) // ".." among them
-            return {};
+        if (component.empty())
+            return refuse(parent ? PathRefusal::ParentComponent : PathRefusal::DotsAndSpaces);
+        if (IsDeviceName(component))
+            return refuse(PathRefusal::DeviceName);
         if (!result.empty())
             result += L'/';
         result += component;
     }
+    refusal = result.empty() ? PathRefusal::Empty : PathRefusal::None;
     return result;
 }
 

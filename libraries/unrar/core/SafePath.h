@@ -14,4 +14,8 @@ namespace unrar {
 // Windows ignores, are removed.
 std::wstring SafeRelativePath(const std::wstring& memberPath);
 
+// Why a name is refused, for tools that tell a publisher before a user meets it.
+enum class PathRefusal { None, Empty, ParentComponent, ReservedCharacter, DeviceName, DotsAndSpaces };
+std::wstring SafeRelativePath(const std::wstring& memberPath, PathRefusal& refusal);
+
 } // namespace unrar

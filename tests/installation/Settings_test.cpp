@@ -1,4 +1,3 @@
-#include "LoadSettings.h"
 #include "Settings.h"
 
 #include <gtest/gtest.h>
@@ -8,7 +7,7 @@
 
 namespace {
 
-class LoadSettingsTest : public ::testing::Test {
+class SettingsTest : public ::testing::Test {
 protected:
     void SetUp() override {
         char temp[MAX_PATH];
@@ -26,13 +25,13 @@ protected:
     }
     void Load(const std::string& ini) {
         std::ofstream(directory_ + "install.ini", std::ios::binary) << ini;
-        LoadSettingsFrom(directory_);
+        Settings::LoadFrom(directory_);
     }
 
     std::string directory_;
 };
 
-TEST_F(LoadSettingsTest, ReadsAllEightKeysAndFormsTheRegistryPath) {
+TEST_F(SettingsTest, ReadsAllEightKeysAndFormsTheRegistryPath) {
     Load("[OPTIONS]\r\nAPPZ......=Korvadel\r\nSIZE......=350\r\nDIR.......=Games\r\nFILERAR...=game.rar\r\n"
          "NFO.......=korvadel.nfo\r\nREG.......=korvadel.reg\r\nSCRTXT....=Welcome "
          "aboard\r\nFILES.....=3\r\n");
@@ -47,14 +46,14 @@ TEST_F(LoadSettingsTest, ReadsAllEightKeysAndFormsTheRegistryPath) {
     EXPECT_EQ(Settings::RegPath, directory_ + "korvadel.reg");
 }
 
-TEST_F(LoadSettingsTest, KeysAreTheFullTenCharacterNamesInAnyCase) {
+TEST_F(SettingsTest, KeysAreTheFullTenCharacterNamesInAnyCase) {
     Load("[options]\nappz......=lower case\nSIZE=300\nDIR..=Games\n");
     EXPECT_EQ(Settings::APPZ, "lower case");
     EXPECT_EQ(Settings::SIZE, "");
     EXPECT_EQ(Settings::DIR, "");
 }
 
-TEST_F(LoadSettingsTest, ValuesAreTrimmedUnquotedAndCutTo250Characters) {
+TEST_F(SettingsTest, ValuesAreTrimmedUnquotedAndCutTo250Characters) {
     std::string longName(300, 'x');
     longName[249] = 'y';
     Load("[OPTIONS]\nAPPZ......=" + longName +
@@ -68,14 +67,14 @@ TEST_F(LoadSettingsTest, ValuesAreTrimmedUnquotedAndCutTo250Characters) {
     EXPECT_EQ(Settings::NFO, "single");
 }
 
-TEST_F(LoadSettingsTest, AValueOfMoreThanTheReadBufferStillGivesItsFirst250Characters) {
+TEST_F(SettingsTest, AValueOfMoreThanTheReadBufferStillGivesItsFirst250Characters) {
     Load("[OPTIONS]\nAPPZ......=" + std::string(3000, 'z') + "\nSIZE......=12\n");
     EXPECT_EQ(Settings::APPZ, std::string(250, 'z'));
     EXPECT_EQ(Settings::SIZE, "12");
 }
 
-TEST_F(LoadSettingsTest, MissingFileSectionOrKeysLeaveEmptySettings) {
-    LoadSettingsFrom(directory_);
+TEST_F(SettingsTest, MissingFileSectionOrKeysLeaveEmptySettings) {
+    Settings::LoadFrom(directory_);
     EXPECT_EQ(Settings::APPZ, "");
     EXPECT_EQ(Settings::RegPath, directory_);
     Load("[OTHER]\nAPPZ......=elsewhere\n[OPTIONS]\nSIZE......=1\n");
@@ -84,7 +83,7 @@ TEST_F(LoadSettingsTest, MissingFileSectionOrKeysLeaveEmptySettings) {
     EXPECT_EQ(Settings::RegPath, directory_);
 }
 
-TEST_F(LoadSettingsTest, NoneIsKeptAsWrittenForTheExtractionDialogToJudge) {
+TEST_F(SettingsTest, NoneIsKeptAsWrittenForTheExtractionDialogToJudge) {
     Load("[OPTIONS]\nREG.......=none\n");
     EXPECT_EQ(Settings::RegPath, directory_ + "none");
 }

@@ -1,0 +1,32 @@
+// Checks a product medium the way the installer will meet it: install.ini by the installer's own
+// rules, the archive through the same core as unrar.dll, the files beside the program.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace medium {
+
+// A warning is something a publisher would want to know of; a failure stops or spoils the install.
+enum class Verdict { Ok, Warning, Failure };
+
+struct Finding {
+    Verdict verdict;
+    std::string subject; // a key, a file, a member
+    std::string message;
+};
+
+struct CheckReport {
+    std::vector<Finding> findings;
+    bool Installs() const;
+};
+
+CheckReport CheckMedium(const std::filesystem::path& directory);
+
+const char* VerdictName(Verdict verdict);
+// One line a finding, then the conclusion.
+std::string FormatText(const CheckReport& report);
+std::string FormatJson(const CheckReport& report, const std::filesystem::path& directory);
+
+} // namespace medium
