@@ -326,6 +326,10 @@ private:
             } else if (safe != Slashed(header.name)) {
                 archive.Warn(name, "is written as " + Quoted(unrar::Utf8OfWide(safe)) + " below the target");
             }
+            const unrar::Redirection link = header.record.redirection;
+            if (link == unrar::Redirection::UnixSymlink || link == unrar::Redirection::WindowsSymlink ||
+                link == unrar::Redirection::Junction)
+                archive.Warn(name, "is a link: the installer makes no links, so it will be missing");
             if (!header.record.directory)
                 facts.unpacked += header.record.unpSize;
             if (header.record.encrypted) {

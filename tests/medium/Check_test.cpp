@@ -29,23 +29,35 @@ void Shell(const std::string& command) {
     ASSERT_EQ(std::system(command.c_str()), 0) << command;
 }
 
-// The demo product: three RAR 5 volumes of 3 MB generated members, its install.ini, files and module.
+// The demo product's files and module with an archive of three RAR 5 volumes, made once and copied
+// for each test.
 class Medium : public ::testing::Test {
 public:
+    static void SetUpTestSuite() {
+        const fs::path made = Template();
+        fs::remove_all(made);
+        fs::create_directories(made);
+        for (const char* file : {"install.dat", "korvadel.nfo", "korvadel.reg"})
+            fs::copy_file(kSource / "tools/demo" / file, made / file);
+        MakeArchive(made, "5", "");
+        Write(made / "install.ini",
+              "[OPTIONS]\nAPPZ......=Korvadel\nSIZE......=1\nDIR.......=Korvadel\nFILERAR...=game.part1.rar\n"
+              "NFO.......=korvadel.nfo\nREG.......=korvadel.reg\nSCRTXT....=Welcome\nFILES.....=3\n");
+    }
+    static void TearDownTestSuite() { fs::remove_all(Template()); }
+    static fs::path Template() {
+        return fs::temp_directory_path() / ("korvadel-check-template-" + std::to_string(getpid()));
+    }
+
     void SetUp() override {
         dir = fs::temp_directory_path() / ("korvadel-check-" + std::to_string(getpid()));
         fs::remove_all(dir);
-        fs::create_directories(dir);
-        for (const char* file : {"install.dat", "korvadel.nfo", "korvadel.reg"})
-            fs::copy_file(kSource / "tools/demo" / file, dir / file);
-        Archive("5", "");
-        Ini("[OPTIONS]\nAPPZ......=Korvadel\nSIZE......=1\nDIR.......=Korvadel\nFILERAR...=game.part1.rar\n"
-            "NFO.......=korvadel.nfo\nREG.......=korvadel.reg\nSCRTXT....=Welcome\nFILES.....=3\n");
+        fs::copy(Template(), dir);
     }
     void TearDown() override { fs::remove_all(dir); }
 
     // Three members of about 300 KB, the first one first in the archive, and a folder.
-    void Archive(const std::string& format, const std::string& extra) {
+    static void MakeArchive(const fs::path& dir, const std::string& format, const std::string& extra) {
         for (const fs::directory_entry& entry : fs::directory_iterator(dir)) {
             if (entry.path().string().find("game.") != std::string::npos)
                 fs::remove(entry.path());
@@ -56,6 +68,7 @@ public:
               " --add-dir data --generate data/a.bin:300000 --generate data/b.bin:300001 " + extra +
               " >/dev/null");
     }
+    void Archive(const std::string& format, const std::string& extra) { MakeArchive(dir, format, extra); }
     void Ini(const std::string& text) { Write(dir / "install.ini", text); }
     void Replace(const std::string& from, const std::string& to) {
         std::string ini = Read(dir / "install.ini");
@@ -150,6 +163,8 @@ TEST_F(Medium, EachFaultIsFoundWithAMessageThatSaysWhatTheUserWouldMeet) {
          Verdict::Failure, "only NONE in capitals means no registry file"},
         {"module not a module", [](Medium& m) { Write(m.dir / "install.dat", "not a module"); },
          "install.dat", Verdict::Failure, "is no module the music library knows"},
+        {"link member", [](Medium& m) { m.Archive("5", "--symlink link=c.bin"); }, "link", Verdict::Warning,
+         "the installer makes no links"},
         {"key without its full stops", [](Medium& m) { m.Replace("SCRTXT....=", "SCRTXT="); }, "SCRTXT",
          Verdict::Warning, "is not read: the installer reads only the key \"SCRTXT....\""},
         {"no install.ini", [](Medium& m) { fs::remove(m.dir / "install.ini"); }, "install.ini",
