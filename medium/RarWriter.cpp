@@ -301,8 +301,11 @@ std::vector<fs::path> WriteArchive(const fs::path& first, const std::vector<Arch
             source.End();
             continue;
         }
+        // A member is compressed whole in memory; a size the address space cannot hold must not wrap.
         std::vector<uint8_t> data;
         try {
+            if (entry.size > data.max_size())
+                throw std::bad_alloc();
             data.resize(size_t(entry.size));
         } catch (const std::bad_alloc&) {
             Fail(entry.source, "is too large to be compressed in memory");
