@@ -219,7 +219,10 @@ private:
         if (volumeSize && index > 0xFFFF)
             Fail(first, "more than 65536 volumes");
         temps.push_back(directory / Utf8Path("." + base + ".writing-" + token + "-" + std::to_string(index)));
-        out = std::make_unique<Output>(temps.back());
+        std::string shown = Shown(first);
+        if (volumeSize)
+            shown += " (volume " + std::to_string(index + 1) + ")";
+        out = std::make_unique<Output>(temps.back(), shown);
         fresh = true;
         out->Write(format.Signature() + format.MainHeader(volumeSize != 0, index));
         if (volumeSize && out->Tell() + endSize > volumeSize)

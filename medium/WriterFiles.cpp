@@ -10,9 +10,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-[[noreturn]] void FailErrno(const fs::path& path, const char* doing) {
+[[noreturn]] void FailErrno(const std::string& shown, const char* doing) {
     const int error = errno;
-    Fail(path, std::string(doing) + ": " + (error ? std::strerror(error) : "unknown error"));
+    throw WriteError(shown + ": " + doing + ": " + (error ? std::strerror(error) : "unknown error"));
 }
 
 std::FILE* OpenFile(const fs::path& path, bool write) {
@@ -40,7 +40,7 @@ void Fail(const fs::path& path, const std::string& cause) {
 
 Source::Source(const fs::path& path, uint64_t size) : path(path), left(size), file(OpenFile(path, false)) {
     if (!file)
-        FailErrno(path, "cannot be opened");
+        FailErrno(Shown(path), "cannot be opened");
 }
 
 std::span<const uint8_t> Source::Next(uint8_t* into, size_t most) {
@@ -53,7 +53,7 @@ std::span<const uint8_t> Source::Next(uint8_t* into, size_t most) {
     const size_t got = std::fread(into, 1, want, file.get());
     if (got < want) {
         if (std::ferror(file.get()))
-            FailErrno(path, "cannot be read");
+            FailErrno(Shown(path), "cannot be read");
         Fail(path, "became shorter while it was read");
     }
     left -= got;
@@ -68,16 +68,16 @@ void Source::End() {
     ended = true;
 }
 
-Output::Output(const fs::path& path) : path(path), file(OpenFile(path, true)) {
+Output::Output(const fs::path& path, const std::string& shown) : shown(shown), file(OpenFile(path, true)) {
     if (!file)
-        FailErrno(path, "cannot be created");
+        FailErrno(shown, "cannot be created");
     std::setvbuf(file.get(), nullptr, _IOFBF, 256 << 10);
 }
 
 void Output::Write(const void* data, size_t size) {
     errno = 0;
     if (std::fwrite(data, 1, size, file.get()) != size)
-        FailErrno(path, "cannot be written");
+        FailErrno(shown, "cannot be written");
     position += size;
 }
 
@@ -92,7 +92,7 @@ void Output::Patch(uint64_t at, const std::string& bytes) {
 void Output::Close() {
     errno = 0;
     if (std::fclose(file.release()) != 0)
-        FailErrno(path, "cannot be written");
+        FailErrno(shown, "cannot be written");
 }
 
 void Output::Seek(uint64_t at) {
@@ -102,7 +102,7 @@ void Output::Seek(uint64_t at) {
     const int failed = fseeko(file.get(), off_t(at), SEEK_SET);
 #endif
     if (failed)
-        FailErrno(path, "cannot be written");
+        FailErrno(shown, "cannot be written");
     position = at;
 }
 

@@ -35,10 +35,11 @@ private:
     bool ended = false;
 };
 
-// The file being written, its position kept here: the headers are patched by seeking back.
+// The file being written, its position kept here: the headers are patched by seeking back. Failures
+// name it as `shown`: the user knows the volume, not its temporary name.
 class Output {
 public:
-    explicit Output(const std::filesystem::path& path);
+    Output(const std::filesystem::path& path, const std::string& shown);
     void Write(const void* data, size_t size);
     void Write(const std::string& bytes) { Write(bytes.data(), bytes.size()); }
     uint64_t Tell() const { return position; }
@@ -49,7 +50,7 @@ public:
 private:
     void Seek(uint64_t at);
 
-    std::filesystem::path path;
+    std::string shown;
     File file;
     uint64_t position = 0;
 };
