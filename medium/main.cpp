@@ -3,6 +3,7 @@
 #include "medium/Check.h"
 #include "medium/Pack.h"
 
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <exception>
@@ -45,6 +46,10 @@ int Check(const std::vector<std::string>& args) {
 } // namespace
 
 int main(int argc, char** argv) {
+#ifndef _WIN32
+    // libarchive hands RAR 4's Unicode names out in the locale's character set; names here are UTF-8.
+    std::setlocale(LC_ALL, "C.UTF-8");
+#endif
     std::vector<std::string> args(argv + 1, argv + argc);
     if (args.empty() || args[0] == "--help" || args[0] == "-h") {
         std::fputs(kUsage, args.empty() ? stderr : stdout);

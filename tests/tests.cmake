@@ -10,6 +10,8 @@ set_source_files_properties(toolkit/forms.rc PROPERTIES OBJECT_DEPENDS
 if(KORVADEL_NATIVE)
     add_test(NAME medium_native_test COMMAND ${CMAKE_BINARY_DIR}/native/medium_test)
 endif()
+korvadel_add_test(NAME packed_medium_test SOURCES medium/PackedMedium_test.cpp GUI
+    DEPENDS installer midas_double unrar korvadel-medium TIMEOUT 300)
 korvadel_add_test(NAME profile_test SOURCES medium/Profile_test.cpp LIBRARIES medium_core)
 korvadel_add_test(NAME string_list_test SOURCES toolkit/StringList_test.cpp LIBRARIES toolkit)
 korvadel_add_test(NAME settings_test SOURCES installation/Settings_test.cpp LIBRARIES installation)

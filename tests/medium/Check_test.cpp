@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <clocale>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
@@ -34,6 +35,7 @@ void Shell(const std::string& command) {
 class Medium : public ::testing::Test {
 public:
     static void SetUpTestSuite() {
+        std::setlocale(LC_ALL, "C.UTF-8");
         const fs::path made = Template();
         fs::remove_all(made);
         fs::create_directories(made);
