@@ -8,6 +8,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <vector>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -186,6 +187,26 @@ TEST_F(Medium, EachFaultIsFoundWithAMessageThatSaysWhatTheUserWouldMeet) {
         }
         EXPECT_TRUE(found) << text;
         EXPECT_EQ(report.Installs(), fault.verdict != Verdict::Failure) << text;
+    }
+}
+
+// A volume cut anywhere, or with any byte changed, is never a medium that would install.
+TEST_F(Medium, NoCutOrChangedVolumeIsTakenForAGoodOne) {
+    const fs::path volume = dir / "game.part2.rar";
+    const std::string good = Read(volume);
+    std::vector<size_t> offsets;
+    for (size_t at = 0; at < 200; at += 7)
+        offsets.push_back(at);
+    for (size_t at = 200; at < good.size(); at += good.size() / 25)
+        offsets.push_back(at);
+    offsets.push_back(good.size() - 1);
+    for (size_t at : offsets) {
+        Write(volume, good.substr(0, at));
+        EXPECT_FALSE(medium::CheckMedium(dir).Installs()) << "cut at " << at;
+        std::string changed = good;
+        changed[at] = char(changed[at] ^ 0x20);
+        Write(volume, changed);
+        EXPECT_FALSE(medium::CheckMedium(dir).Installs()) << "byte " << at << " changed";
     }
 }
 
