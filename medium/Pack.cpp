@@ -12,6 +12,7 @@
 #include <atomic>
 #include <chrono>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -83,7 +84,7 @@ uint64_t VolumeSize(const std::string& text) {
     const std::string suffix = text.substr(end);
     const std::map<std::string, int> shifts = {{"", 0}, {"K", 10}, {"M", 20}, {"G", 30}};
     auto shift = shifts.find(suffix);
-    if (shift == shifts.end() || text[0] == '-')
+    if (shift == shifts.end() || text[0] == '-' || value == 0 || value > (UINT64_MAX >> shift->second))
         Refuse("--volume-size takes a number of bytes, cd or dvd, not " + text);
     return value << shift->second;
 }
@@ -279,6 +280,8 @@ int PackCommand(const std::vector<std::string>& args) {
     try {
         options = ParseOptions(args);
         kit = options.kit ? fs::path(*options.kit) : ToolDirectory();
+        if (!options.music)
+            options.music = (kit / "install.dat").string();
         for (const char* file : kKit) {
             std::error_code error;
             if (!fs::is_regular_file(kit / file, error))
@@ -286,7 +289,7 @@ int PackCommand(const std::vector<std::string>& args) {
         }
         for (const std::optional<std::string>& file : {options.nfo, options.music}) {
             std::error_code error;
-            if (file && !fs::is_regular_file(*file, error))
+            if (!fs::is_regular_file(*file, error))
                 Refuse(*file + " is not a file");
         }
         if (options.reg && *options.reg != Settings::kNoRegistryFile && !fs::is_regular_file(*options.reg))
@@ -328,8 +331,7 @@ int PackCommand(const std::vector<std::string>& args) {
 
     for (const char* file : kKit)
         CopyBeside(kit / file, options.target / file);
-    CopyBeside(options.music ? fs::path(*options.music) : kit / "install.dat",
-               options.target / "install.dat");
+    CopyBeside(*options.music, options.target / "install.dat");
     const fs::path nfo = *options.nfo;
     CopyBeside(nfo, options.target / nfo.filename());
     if (options.reg && *options.reg != Settings::kNoRegistryFile)

@@ -135,6 +135,7 @@ TEST_F(Pack, WhatTheInstallerWouldRefuseIsRefusedBeforeAnythingIsWritten) {
         {"no information file", [](Pack&) {}, "--nfo", "--nfo needs a value"},
         {"compressed RAR 5", [](Pack&) {}, "--compress", "--compress packs in RAR 4 only"},
         {"a volume size that is no size", [](Pack&) {}, "--volume-size 3X", "--volume-size takes"},
+        {"a volume size of nothing", [](Pack&) {}, "--volume-size 0", "--volume-size takes"},
         {"a name Windows takes for a device", [](Pack& p) { Write(p.source / "data/CON.txt", "x"); }, "",
          "the installer would refuse or rename data/CON.txt"},
         {"a link", [](Pack& p) { fs::create_symlink("game.exe", p.source / "link"); }, "", "is a link"},
