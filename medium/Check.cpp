@@ -104,7 +104,8 @@ struct ArchiveFacts {
 
 class MediumCheck {
 public:
-    MediumCheck(const fs::path& directory, bool readData) : directory(directory), readData(readData) {}
+    MediumCheck(const fs::path& directory, bool readData, const std::function<void(uint64_t)>& reading)
+        : directory(directory), readData(readData), reading(reading) {}
 
     CheckReport Run() {
         std::optional<std::string> ini = ReadWhole(directory / "install.ini");
@@ -300,6 +301,13 @@ private:
             return -1;
         });
 
+        uint64_t read = 0;
+        rar->SetDataCallback([&](const uint8_t*, size_t size) {
+            if (reading)
+                reading(read += size);
+            return true;
+        });
+
         size_t members = 0, failures = 0;
         bool whole = true;
         for (;;) {
@@ -413,6 +421,7 @@ private:
 
     fs::path directory;
     bool readData;
+    std::function<void(uint64_t)> reading;
     std::array<std::string, Settings::kKeys.size()> values;
     std::array<bool, Settings::kKeys.size()> present{};
     ArchiveFacts facts;
@@ -429,8 +438,9 @@ bool CheckReport::Installs() const {
     return true;
 }
 
-CheckReport CheckMedium(const fs::path& directory, bool readData) {
-    return MediumCheck(directory, readData).Run();
+CheckReport CheckMedium(const fs::path& directory, bool readData,
+                        const std::function<void(uint64_t)>& reading) {
+    return MediumCheck(directory, readData, reading).Run();
 }
 
 } // namespace medium

@@ -2,7 +2,9 @@
 // rules, the archive through the same core as unrar.dll, the files beside the program.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -24,7 +26,9 @@ struct CheckReport {
 
 // Without `readData`, members are walked by their headers alone: for a medium just written, whose
 // data's CRCs the writer took as it went.
-CheckReport CheckMedium(const std::filesystem::path& directory, bool readData = true);
+// `reading` is told the bytes of member data read so far.
+CheckReport CheckMedium(const std::filesystem::path& directory, bool readData = true,
+                        const std::function<void(uint64_t)>& reading = {});
 
 const char* VerdictName(Verdict verdict);
 // One line a finding, then the conclusion.

@@ -32,7 +32,14 @@ void Progress::Update(uint64_t now) {
     const double seconds = std::chrono::duration<double>(time - start).count();
     const double rate = seconds > 0 ? double(done) / seconds : 0;
     const double share = total ? double(done) / double(total) : 1;
-    if (terminal) {
+    if (!total) {
+        // Without a total, only a terminal is shown how far it has come.
+        if (!terminal || time - shown < std::chrono::milliseconds(100))
+            return;
+        shown = time;
+        std::fprintf(out, "\r%s: %s, %s/s   ", what.c_str(), Bytes(done).c_str(),
+                     Bytes(uint64_t(rate)).c_str());
+    } else if (terminal) {
         // Ten times a second is as often as anyone reads it.
         if (time - shown < std::chrono::milliseconds(100) && done < total)
             return;
@@ -54,8 +61,11 @@ void Progress::Update(uint64_t now) {
 }
 
 void Progress::Finish() {
+    // Work of no known size that was over before it was shown stays unshown.
+    if (!total && shown == Clock::time_point{})
+        return;
     shown = {};
-    Update(total);
+    Update(total ? total : done);
     if (terminal)
         std::fputc('\n', out);
 }

@@ -1,5 +1,6 @@
 // Progress of long work on the terminal: a bar with the bytes done and the rate when the output is a
-// terminal, a plain line at each tenth otherwise (a log, a build server).
+// terminal, a plain line at each tenth otherwise (a log, a build server). Work of no known size
+// shows its bytes and rate on a terminal only.
 #pragma once
 
 #include <chrono>

@@ -2,6 +2,7 @@
 // DIR` makes one from a folder of product files.
 #include "medium/Check.h"
 #include "medium/Pack.h"
+#include "medium/Progress.h"
 
 #include <clocale>
 #include <cstdio>
@@ -37,7 +38,10 @@ int Check(const std::vector<std::string>& args) {
     std::error_code error;
     if (!std::filesystem::is_directory(folders[0], error))
         return Usage(folders[0] + " is not a folder");
-    medium::CheckReport report = medium::CheckMedium(folders[0]);
+    medium::Progress progress(stderr, "reading the archive", 0);
+    medium::CheckReport report =
+        medium::CheckMedium(folders[0], true, [&](uint64_t read) { progress.Update(read); });
+    progress.Finish();
     std::string out = json ? medium::FormatJson(report, folders[0]) : medium::FormatText(report);
     std::fwrite(out.data(), 1, out.size(), stdout);
     return report.Installs() ? 0 : 1;
