@@ -46,6 +46,10 @@ private:
         bool Failed() const { return failed > 0 || archiveCode != 0; }
     };
 
+    void ReportFailure();
+    void FinishInstall();
+    // Closes this dialog for the directory dialog, the run's buttons set for another start or not.
+    void BackToDirectoryDialog(bool canStart);
     std::string Report() const;
 
     bool running_ = false;
