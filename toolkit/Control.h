@@ -85,6 +85,8 @@ public:
 protected:
     virtual void FontChanged() { Invalidate(); }
     virtual void BoundsChanged(const RECT& old);
+    // Repaints an area of the parent, if the parent has its window yet; false when it has not.
+    bool InvalidateOnParent(const RECT& area);
 
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
