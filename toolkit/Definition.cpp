@@ -160,6 +160,10 @@ private:
         } else {
             value.kind = DefValue::Kind::Name;
             value.text = Word();
+            while (Peek() == '+') {
+                ++pos_;
+                value.text += "+" + Word();
+            }
         }
         return value;
     }

@@ -7,6 +7,8 @@
 
 // "Ctrl+I" and the like, as menus show it.
 std::string ShortCutToText(TShortCut shortCut);
+// A definition's shortcut, written as the menu shows it; fails at the value's line otherwise.
+TShortCut ShortCutOf(const DefValue& value);
 
 class TMenuItem : public TComponent {
 public:
