@@ -31,7 +31,7 @@ korvadel_add_test(NAME wordcap_test
     SOURCES components/Wordcap_test.cpp components/WordcapPaint_test.cpp components/wordcap.rc
     LIBRARIES components GUI TIMEOUT 300)
 set_source_files_properties(components/wordcap.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-form.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-bare.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-plain.window")
+    "${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-form.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-bare.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-plain.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-two.window")
 korvadel_add_test(NAME wordcap_windows_test SOURCES components/WordcapWindows_test.cpp GUI
     DEPENDS installer midas_double unrar TIMEOUT 300)
 
