@@ -12,10 +12,10 @@ struct CreateParams {
     bool unicode = false;
 };
 
-class TWindowedControl : public TWinControl {
+class TSystemClassControl : public TWinControl {
 public:
-    TWindowedControl();
-    ~TWindowedControl() override;
+    TSystemClassControl();
+    ~TSystemClassControl() override;
 
     int TabOrder = -1;
     bool TabStop = true;
