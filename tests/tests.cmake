@@ -8,10 +8,7 @@ set_source_files_properties(toolkit/forms.rc PROPERTIES OBJECT_DEPENDS
     "${CMAKE_CURRENT_SOURCE_DIR}/toolkit/good.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-property.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/wrong-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-kind.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/duplicate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/activate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/buttons.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/directory.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/oem.window")
 korvadel_add_test(NAME profile_test SOURCES medium/Profile_test.cpp LIBRARIES medium_core)
 korvadel_add_test(NAME string_list_test SOURCES toolkit/StringList_test.cpp LIBRARIES toolkit)
-korvadel_add_test(NAME load_settings_test
-    SOURCES shell/LoadSettings_test.cpp ${PROJECT_SOURCE_DIR}/shell/LoadSettings.cpp
-    LIBRARIES installation)
-target_include_directories(load_settings_test PRIVATE ${PROJECT_SOURCE_DIR}/shell)
+korvadel_add_test(NAME load_settings_test SOURCES shell/LoadSettings_test.cpp LIBRARIES shell)
 
 korvadel_add_test(NAME startup_test SOURCES shell/Startup_test.cpp GUI DEPENDS installer midas_double TIMEOUT 300)
 korvadel_add_test(NAME main_window_test SOURCES shell/MainWindow_test.cpp GUI DEPENDS installer midas_double
@@ -20,11 +17,11 @@ korvadel_add_test(NAME dialogs_test SOURCES toolkit/Dialogs_test.cpp toolkit/for
 korvadel_add_test(NAME oem_text_test SOURCES toolkit/OemText_test.cpp toolkit/forms.rc LIBRARIES toolkit GUI)
 
 # Tests kept with the pieces they exercise.
-include(${CMAKE_CURRENT_SOURCE_DIR}/fixtures/CMakeLists.txt OPTIONAL)
-include(${CMAKE_CURRENT_SOURCE_DIR}/unrar/tests.cmake OPTIONAL)
-include(${CMAKE_CURRENT_SOURCE_DIR}/installation/tests.cmake OPTIONAL)
+include(${CMAKE_CURRENT_SOURCE_DIR}/fixtures/CMakeLists.txt)
+include(${CMAKE_CURRENT_SOURCE_DIR}/unrar/tests.cmake)
+include(${CMAKE_CURRENT_SOURCE_DIR}/installation/tests.cmake)
 korvadel_add_test(NAME scroll_text_test SOURCES components/ScrollText_test.cpp LIBRARIES components)
-include(${CMAKE_CURRENT_SOURCE_DIR}/music/tests.cmake OPTIONAL)
+include(${CMAKE_CURRENT_SOURCE_DIR}/music/tests.cmake)
 korvadel_add_test(NAME viewer_test SOURCES shell/Viewer_test.cpp GUI DEPENDS installer midas_double TIMEOUT 300)
 korvadel_add_test(NAME directory_controls_test SOURCES toolkit/DirectoryControls_test.cpp toolkit/forms.rc LIBRARIES toolkit GUI)
 korvadel_add_test(NAME wordcap_test
@@ -42,10 +39,7 @@ target_link_libraries(tour PRIVATE korvadel_driver)
 add_custom_target(demo DEPENDS installer unrar music tour fixtures_demo)
 
 # The main window made by a small program of its own, so that Playmod can be called as the tests like.
-add_executable(playmod_probe WIN32 shell/playmod_probe.cpp ${PROJECT_SOURCE_DIR}/shell/Unit1.cpp
-    ${PROJECT_SOURCE_DIR}/shell/Unit4.cpp ${PROJECT_SOURCE_DIR}/shell/LoadSettings.cpp
-    ${PROJECT_SOURCE_DIR}/shell/MidasFailure.cpp ${PROJECT_SOURCE_DIR}/resources/install.rc)
-target_include_directories(playmod_probe PRIVATE ${PROJECT_SOURCE_DIR}/shell)
-target_link_libraries(playmod_probe PRIVATE installation components toolkit midas_double)
+add_executable(playmod_probe WIN32 shell/playmod_probe.cpp ${PROJECT_SOURCE_DIR}/resources/install.rc)
+target_link_libraries(playmod_probe PRIVATE shell midas_double)
 target_link_options(playmod_probe PRIVATE -mconsole)
 korvadel_add_test(NAME playmod_test SOURCES shell/Playmod_test.cpp GUI DEPENDS playmod_probe midas_double unrar)
