@@ -1,7 +1,7 @@
-#include "Wordcap.h"
+#include "components/Wordcap.h"
 
-#include "Dialogs.h"
-#include "Properties.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Properties.h"
 
 #include <cstddef>
 #include <cstring>

@@ -4,10 +4,10 @@
 // the visible texts.
 #pragma once
 
-#include "Application.h"
-#include "Component.h"
-#include "Font.h"
-#include "Form.h"
+#include "toolkit/Application.h"
+#include "toolkit/Component.h"
+#include "toolkit/Font.h"
+#include "toolkit/Form.h"
 
 #include <memory>
 #include <optional>

@@ -1,11 +1,11 @@
-#include "Unit5.h"
+#include "installation/Unit5.h"
 
-#include "Application.h"
-#include "Dialogs.h"
-#include "Gdi.h"
-#include "Settings.h"
-#include "ShellFunctions.h"
-#include "Unit2.h"
+#include "installation/Settings.h"
+#include "installation/Unit2.h"
+#include "toolkit/Application.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Gdi.h"
+#include "toolkit/ShellFunctions.h"
 
 #include <algorithm>
 #include <climits>

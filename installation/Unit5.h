@@ -2,11 +2,11 @@
 // one for the volumes, asks for missing volumes, and ends the install road.
 #pragma once
 
-#include "Form.h"
-#include "Label.h"
-#include "ProgressBar.h"
-#include "RARArc.h"
-#include "SpeedButton.h"
+#include "installation/RARArc.h"
+#include "toolkit/controls/Label.h"
+#include "toolkit/controls/ProgressBar.h"
+#include "toolkit/controls/SpeedButton.h"
+#include "toolkit/Form.h"
 
 #include <chrono>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "Component.h"
+#include "toolkit/Component.h"
 
 #include <map>
 

@@ -1,8 +1,8 @@
-#include "Control.h"
+#include "toolkit/Control.h"
 
-#include "Application.h"
-#include "Menu.h"
-#include "Properties.h"
+#include "toolkit/Application.h"
+#include "toolkit/Menu.h"
+#include "toolkit/Properties.h"
 
 TControl::TControl() {
     Font.OnChange = [this] {

@@ -2,8 +2,8 @@
 // creation order, later ones on top; the topmost visible one under the pointer gets the mouse.
 #pragma once
 
-#include "Component.h"
-#include "Font.h"
+#include "toolkit/Component.h"
+#include "toolkit/Font.h"
 
 #include <windows.h>
 

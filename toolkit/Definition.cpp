@@ -1,6 +1,6 @@
-#include "Definition.h"
+#include "toolkit/Definition.h"
 
-#include "Exception.h"
+#include "toolkit/Exception.h"
 
 #include <cctype>
 #include <cstdint>

@@ -12,7 +12,7 @@
 //   end
 #pragma once
 
-#include "Color.h"
+#include "toolkit/Color.h"
 
 #include <array>
 #include <cstddef>

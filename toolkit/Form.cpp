@@ -1,10 +1,10 @@
-#include "Form.h"
+#include "toolkit/Form.h"
 
-#include "Application.h"
-#include "Dialogs.h"
-#include "InspectionProtocol.h"
-#include "Menu.h"
-#include "SystemClassControl.h"
+#include "toolkit/Application.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/InspectionProtocol.h"
+#include "toolkit/Menu.h"
+#include "toolkit/SystemClassControl.h"
 
 #include <commctrl.h>
 #include <windowsx.h>

@@ -2,7 +2,7 @@
 // created hidden and shown modally or not any number of times.
 #pragma once
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 #include <any>
 #include <initializer_list>

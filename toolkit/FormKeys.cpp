@@ -1,7 +1,7 @@
 // The keys of a dialog, for forms that are plain windows rather than system dialogs: the message loop
 // offers each key to the active form before the control with the focus gets it.
-#include "Edit.h"
-#include "Form.h"
+#include "toolkit/controls/Edit.h"
+#include "toolkit/Form.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,8 +1,8 @@
-#include "Menu.h"
+#include "toolkit/Menu.h"
 
-#include "Application.h"
-#include "Gdi.h"
-#include "Properties.h"
+#include "toolkit/Application.h"
+#include "toolkit/Gdi.h"
+#include "toolkit/Properties.h"
 
 #include <string_view>
 #include <utility>

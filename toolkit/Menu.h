@@ -1,7 +1,7 @@
 // Popup menus and their entries, with keyboard shortcuts that work while the menu's form is active.
 #pragma once
 
-#include "Component.h"
+#include "toolkit/Component.h"
 
 #include <windows.h>
 

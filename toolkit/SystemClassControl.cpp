@@ -1,7 +1,7 @@
-#include "SystemClassControl.h"
+#include "toolkit/SystemClassControl.h"
 
-#include "Exception.h"
-#include "Properties.h"
+#include "toolkit/Exception.h"
+#include "toolkit/Properties.h"
 
 #include <cstring>
 

@@ -2,7 +2,7 @@
 // form: they take the keyboard focus, paint themselves and report to the form through messages.
 #pragma once
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 struct CreateParams {
     const char* className = nullptr;

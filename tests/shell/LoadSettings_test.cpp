@@ -1,5 +1,5 @@
-#include "LoadSettings.h"
-#include "Settings.h"
+#include "installation/Settings.h"
+#include "shell/LoadSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,7 +1,7 @@
-#include "Definition.h"
-#include "Edit.h"
-#include "Exception.h"
-#include "Menu.h"
+#include "toolkit/controls/Edit.h"
+#include "toolkit/Definition.h"
+#include "toolkit/Exception.h"
+#include "toolkit/Menu.h"
 
 #include <gtest/gtest.h>
 

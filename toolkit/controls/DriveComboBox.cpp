@@ -1,10 +1,10 @@
-#include "DriveComboBox.h"
+#include "toolkit/controls/DriveComboBox.h"
 
-#include "Application.h"
-#include "DirectoryListBox.h"
-#include "Properties.h"
-#include "ShellFunctions.h"
-#include "Text.h"
+#include "toolkit/Application.h"
+#include "toolkit/controls/DirectoryListBox.h"
+#include "toolkit/Properties.h"
+#include "toolkit/ShellFunctions.h"
+#include "toolkit/Text.h"
 
 #include <algorithm>
 #include <cctype>

@@ -1,7 +1,7 @@
-#include "ProgressBar.h"
+#include "toolkit/controls/ProgressBar.h"
 
-#include "Exception.h"
-#include "Properties.h"
+#include "toolkit/Exception.h"
+#include "toolkit/Properties.h"
 
 #include <algorithm>
 #include <commctrl.h>

@@ -2,7 +2,7 @@
 // directory list, it moves the list to the chosen drive and follows the list to other drives.
 #pragma once
 
-#include "SystemClassControl.h"
+#include "toolkit/SystemClassControl.h"
 
 class TDirectoryListBox;
 

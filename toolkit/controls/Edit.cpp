@@ -1,8 +1,8 @@
-#include "Edit.h"
+#include "toolkit/controls/Edit.h"
 
-#include "Exception.h"
-#include "OemText.h"
-#include "Properties.h"
+#include "toolkit/Exception.h"
+#include "toolkit/OemText.h"
+#include "toolkit/Properties.h"
 
 std::string TCustomEdit::Text() const {
     if (!handle_)

@@ -3,7 +3,7 @@
 // reaches the control a frame later, unless it takes the bar to either end.
 #pragma once
 
-#include "SystemClassControl.h"
+#include "toolkit/SystemClassControl.h"
 
 class TProgressBar : public TSystemClassControl {
 public:

@@ -1,10 +1,10 @@
-#include "DirectoryListBox.h"
+#include "toolkit/controls/DirectoryListBox.h"
 
-#include "DriveComboBox.h"
-#include "Properties.h"
-#include "ShellFunctions.h"
-#include "SystemError.h"
-#include "Text.h"
+#include "toolkit/controls/DriveComboBox.h"
+#include "toolkit/Properties.h"
+#include "toolkit/ShellFunctions.h"
+#include "toolkit/SystemError.h"
+#include "toolkit/Text.h"
 
 #include <algorithm>
 #include <cctype>

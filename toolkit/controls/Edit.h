@@ -1,7 +1,7 @@
 // Text boxes: a single-line edit, and a multi-line one that can be read-only with scroll bars.
 #pragma once
 
-#include "SystemClassControl.h"
+#include "toolkit/SystemClassControl.h"
 
 class TCustomEdit : public TSystemClassControl {
 public:

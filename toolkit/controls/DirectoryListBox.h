@@ -2,7 +2,7 @@
 // subdirectories below it. The process's current directory follows the list's.
 #pragma once
 
-#include "SystemClassControl.h"
+#include "toolkit/SystemClassControl.h"
 
 class TDriveComboBox;
 
