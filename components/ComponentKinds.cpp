@@ -1,7 +1,7 @@
-#include "ComponentKinds.h"
+#include "components/ComponentKinds.h"
 
-#include "ScrollText.h"
-#include "Wordcap.h"
+#include "components/ScrollText.h"
+#include "components/Wordcap.h"
 
 void RegisterComponentsKinds() {
     RegisterComponentKind<TScrollText>("TScrollText");

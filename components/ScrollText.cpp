@@ -1,7 +1,7 @@
-#include "ScrollText.h"
+#include "components/ScrollText.h"
 
-#include "Gdi.h"
-#include "Properties.h"
+#include "toolkit/Gdi.h"
+#include "toolkit/Properties.h"
 
 #include <algorithm>
 

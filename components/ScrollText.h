@@ -2,9 +2,9 @@
 // timer ticks, or stands still in its middle.
 #pragma once
 
-#include "Control.h"
-#include "StringList.h"
-#include "Timer.h"
+#include "toolkit/Control.h"
+#include "toolkit/controls/Timer.h"
+#include "toolkit/StringList.h"
 
 #include <memory>
 

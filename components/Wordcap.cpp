@@ -1,7 +1,7 @@
-#include "Wordcap.h"
+#include "components/Wordcap.h"
 
-#include "Dialogs.h"
-#include "Properties.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Properties.h"
 
 #include <cstddef>
 #include <cstring>
@@ -14,6 +14,9 @@ namespace {
 // Posted to the application's window with the component as lParam once the form's window is gone:
 // by the time it arrives, the form has made its new window.
 constexpr UINT kRehookMessage = 0x498C;
+
+// Which caption has taken a form's window over; the form's own object is under another property.
+constexpr char kCaptionProperty[] = "KorvadelCaption";
 
 // The record as systems before the padded border knew it; every system takes this size.
 constexpr UINT kMetricsSize = offsetof(NONCLIENTMETRICSA, iPaddedBorderWidth);
@@ -162,6 +165,12 @@ TMSOfficeCaption::TMSOfficeCaption(TComponent* AOwner)
     : TComponent(AOwner), ownerForm_(dynamic_cast<TForm*>(AOwner)) {
     if (!ownerForm_)
         throw EInvalidCast();
+    // Each would take the window over from the other, and the window leads to one of them only.
+    bool another = ownerForm_->HandleAllocated() && GetPropA(ownerForm_->Handle(), kCaptionProperty);
+    for (const auto& component : ownerForm_->Components())
+        another = another || dynamic_cast<TMSOfficeCaption*>(component.get());
+    if (another)
+        throw Exception(ownerForm_->Name + " has a caption component already: a form takes one");
     systemCaptionFont_ = std::make_unique<TFont>();
     GetSystemCaptionFont(*systemCaptionFont_);
     companyText_ = std::make_unique<TCompanyText>(*this);
@@ -212,48 +221,6 @@ void TMSOfficeCaption::DesignChanged() const {
         RefreshFrame();
 }
 
-void TMSOfficeCaption::SetColorLeftActive(TColor color) {
-    if (color != colorLeftActive_) {
-        colorLeftActive_ = color;
-        DesignChanged();
-    }
-}
-
-void TMSOfficeCaption::SetColorLeftInActive(TColor color) {
-    if (color != colorLeftInActive_) {
-        colorLeftInActive_ = color;
-        DesignChanged();
-    }
-}
-
-void TMSOfficeCaption::SetColorRightActive(TColor color) {
-    if (color != colorRightActive_) {
-        colorRightActive_ = color;
-        DesignChanged();
-    }
-}
-
-void TMSOfficeCaption::SetColorRightInActive(TColor color) {
-    if (color != colorRightInActive_) {
-        colorRightInActive_ = color;
-        DesignChanged();
-    }
-}
-
-void TMSOfficeCaption::SetEnabled(TGradEnabled enabled) {
-    if (enabled != enabled_) {
-        enabled_ = enabled;
-        DesignChanged();
-    }
-}
-
-void TMSOfficeCaption::SetJustification(TJustification justification) {
-    if (justification != justification_) {
-        justification_ = justification;
-        DesignChanged();
-    }
-}
-
 void TMSOfficeCaption::SetNumColors(int count) {
     if (count < 1) {
         if (Designing)
@@ -267,10 +234,7 @@ void TMSOfficeCaption::SetNumColors(int count) {
             MessageDlg("The highest number of gradient colors possible is 256", mtError, mbOK);
         return;
     }
-    if (count != numColors_) {
-        numColors_ = count;
-        DesignChanged();
-    }
+    Change(numColors_, count);
 }
 
 void TMSOfficeCaption::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
@@ -317,9 +281,9 @@ void TMSOfficeCaption::OwnerHandleCreated() {
 
 void TMSOfficeCaption::HookWindow() {
     window_ = ownerForm_->Handle();
-    previousWndProc_ = reinterpret_cast<WNDPROC>(GetWindowLongPtrA(window_, GWLP_WNDPROC));
-    thunk_ = std::make_unique<WindowProcThunk>(this, &ThunkedWndProc);
-    SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(thunk_->Proc()));
+    SetPropA(window_, kCaptionProperty, this);
+    previousWndProc_ = reinterpret_cast<WNDPROC>(
+        SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookedWndProc)));
     if (!recreating_)
         appHook_ = Application.HookMainWindow(
             [this](UINT message, WPARAM, LPARAM lParam, LRESULT&) { return AppHook(message, lParam); });
@@ -333,7 +297,7 @@ void TMSOfficeCaption::UnhookWindow() {
     if (!recreating_)
         StopAppHook();
     SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(previousWndProc_));
-    thunk_.reset();
+    RemovePropA(window_, kCaptionProperty);
     hooked_ = false;
 }
 
@@ -355,8 +319,10 @@ bool TMSOfficeCaption::AppHook(UINT message, LPARAM lParam) {
     return false;
 }
 
-LRESULT CALLBACK TMSOfficeCaption::ThunkedWndProc(HWND self, UINT message, WPARAM wParam, LPARAM lParam) {
-    auto* caption = reinterpret_cast<TMSOfficeCaption*>(self);
+LRESULT CALLBACK TMSOfficeCaption::HookedWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    auto* caption = static_cast<TMSOfficeCaption*>(GetPropA(window, kCaptionProperty));
+    if (!caption)
+        return DefWindowProcA(window, message, wParam, lParam);
     try {
         return caption->HookWndProc(message, wParam, lParam);
     } catch (const std::exception& e) {

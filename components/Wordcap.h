@@ -4,11 +4,10 @@
 // the visible texts.
 #pragma once
 
-#include "Application.h"
-#include "Component.h"
-#include "Font.h"
-#include "Form.h"
-#include "WordcapThunk.h"
+#include "toolkit/Application.h"
+#include "toolkit/Component.h"
+#include "toolkit/Font.h"
+#include "toolkit/Form.h"
 
 #include <memory>
 #include <optional>
@@ -107,17 +106,17 @@ public:
     TCaptionText& CaptionText() const { return *captionText_; }
     TCompanyText& CompanyText() const { return *companyText_; }
     TColor ColorLeftActive() const { return colorLeftActive_; }
-    void SetColorLeftActive(TColor color);
+    void SetColorLeftActive(TColor color) { Change(colorLeftActive_, color); }
     TColor ColorLeftInActive() const { return colorLeftInActive_; }
-    void SetColorLeftInActive(TColor color);
+    void SetColorLeftInActive(TColor color) { Change(colorLeftInActive_, color); }
     TColor ColorRightActive() const { return colorRightActive_; }
-    void SetColorRightActive(TColor color);
+    void SetColorRightActive(TColor color) { Change(colorRightActive_, color); }
     TColor ColorRightInActive() const { return colorRightInActive_; }
-    void SetColorRightInActive(TColor color);
+    void SetColorRightInActive(TColor color) { Change(colorRightInActive_, color); }
     TGradEnabled Enabled() const { return enabled_; }
-    void SetEnabled(TGradEnabled enabled);
+    void SetEnabled(TGradEnabled enabled) { Change(enabled_, enabled); }
     TJustification Justification() const { return justification_; }
-    void SetJustification(TJustification justification);
+    void SetJustification(TJustification justification) { Change(justification_, justification); }
     int NumColors() const { return numColors_; }
     void SetNumColors(int count);
     TOnDrawCaption OnDrawCaption;
@@ -156,7 +155,8 @@ private:
     void HookWindow();
     void UnhookWindow();
     void StopAppHook();
-    static LRESULT CALLBACK ThunkedWndProc(HWND self, UINT message, WPARAM wParam, LPARAM lParam);
+    // The form's window procedure while hooked: the window leads to its caption by a property.
+    static LRESULT CALLBACK HookedWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT HookWndProc(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) const;
     LRESULT NonClientPaint(WPARAM region, LPARAM lParam);
@@ -164,6 +164,12 @@ private:
     void SystemChanged();
     bool AppHook(UINT message, LPARAM lParam);
     void DesignChanged() const;
+    template <class T> void Change(T& field, T value) {
+        if (value != field) {
+            field = value;
+            DesignChanged();
+        }
+    }
 
     void GetSystemCaptionFont(TFont& font) const;
     void AdjustAutoHeight(TFont& font) const;
@@ -198,6 +204,5 @@ private:
     bool activeKnown_ = false;
     bool recreating_ = false;
     WNDPROC previousWndProc_ = nullptr;
-    std::unique_ptr<WindowProcThunk> thunk_;
     std::optional<TApplication::HookId> appHook_;
 };

@@ -1,4 +1,4 @@
-#include "Wordcap.h"
+#include "components/Wordcap.h"
 
 #include <optional>
 

@@ -1,6 +1,6 @@
-#include "InstallationKinds.h"
+#include "installation/InstallationKinds.h"
 
-#include "RARArc.h"
+#include "installation/RARArc.h"
 
 void RegisterInstallationKinds() {
     RegisterComponentKind<TRAR>("TRAR");

@@ -1,7 +1,7 @@
-#include "RARArc.h"
+#include "installation/RARArc.h"
 
-#include "Gdi.h"
-#include "Properties.h"
+#include "toolkit/Gdi.h"
+#include "toolkit/Properties.h"
 
 #include <algorithm>
 #include <cstring>

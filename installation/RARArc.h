@@ -2,8 +2,8 @@
 // unrar.dll, and turns the library's results and callbacks into events of its owner.
 #pragma once
 
-#include "Component.h"
-#include "StringList.h"
+#include "toolkit/Component.h"
+#include "toolkit/StringList.h"
 #include "unrar.h"
 
 #include <exception>

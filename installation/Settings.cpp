@@ -1,6 +1,6 @@
-#include "Settings.h"
+#include "installation/Settings.h"
 
-#include "SettingKeys.h"
+#include "installation/SettingKeys.h"
 
 #include <algorithm>
 #include <windows.h>

@@ -1,8 +1,8 @@
-#include "Unit2.h"
+#include "installation/Unit2.h"
 
-#include "Settings.h"
-#include "Unit3.h"
-#include "Unit5.h"
+#include "installation/Settings.h"
+#include "installation/Unit3.h"
+#include "installation/Unit5.h"
 
 #include <cmath>
 

@@ -2,12 +2,12 @@
 // product needs, and the roads on to making a directory and to extracting.
 #pragma once
 
-#include "Bevel.h"
-#include "DirectoryListBox.h"
-#include "DriveComboBox.h"
-#include "Form.h"
-#include "Label.h"
-#include "SpeedButton.h"
+#include "toolkit/controls/Bevel.h"
+#include "toolkit/controls/DirectoryListBox.h"
+#include "toolkit/controls/DriveComboBox.h"
+#include "toolkit/controls/Label.h"
+#include "toolkit/controls/SpeedButton.h"
+#include "toolkit/Form.h"
 
 #include <cstdint>
 

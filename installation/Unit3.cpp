@@ -1,9 +1,9 @@
-#include "Unit3.h"
+#include "installation/Unit3.h"
 
-#include "Dialogs.h"
-#include "Settings.h"
-#include "SystemError.h"
-#include "Unit2.h"
+#include "installation/Settings.h"
+#include "installation/Unit2.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/SystemError.h"
 
 TForm3* Form3 = nullptr;
 

@@ -2,10 +2,10 @@
 // dialog, which then moves into it.
 #pragma once
 
-#include "Edit.h"
-#include "Form.h"
-#include "Label.h"
-#include "SpeedButton.h"
+#include "toolkit/controls/Edit.h"
+#include "toolkit/controls/Label.h"
+#include "toolkit/controls/SpeedButton.h"
+#include "toolkit/Form.h"
 
 class TForm3 : public TForm {
 public:

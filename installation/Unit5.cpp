@@ -1,11 +1,11 @@
-#include "Unit5.h"
+#include "installation/Unit5.h"
 
-#include "Application.h"
-#include "Dialogs.h"
-#include "Gdi.h"
-#include "Settings.h"
-#include "ShellFunctions.h"
-#include "Unit2.h"
+#include "installation/Settings.h"
+#include "installation/Unit2.h"
+#include "toolkit/Application.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Gdi.h"
+#include "toolkit/ShellFunctions.h"
 
 #include <algorithm>
 #include <climits>
@@ -101,20 +101,27 @@ void TForm5::SpeedButton1Click(TObject*) {
     running_ = true;
     ScopeExit running([this] { running_ = false; });
     RAR1->Extract();
-    if (InstallAborted) {
+    if (InstallAborted)
         Close();
-        return;
-    }
-    if (outcome_.Failed()) {
-        // Nothing of an incomplete install goes to the shell: the user is told and sent back.
-        MessageDlg(Report(), mtWarning, mbOK);
-        SpeedButton1->SetEnabled(true);
-        SpeedButton2->SetEnabled(false);
-        Close();
-        Form2->Show();
-        Form2->SetCaption("Install Aborted!");
-        return;
-    }
+    else if (outcome_.Failed())
+        ReportFailure();
+    else
+        FinishInstall();
+}
+
+void TForm5::SpeedButton2Click(TObject*) {
+    RAR1->Stop = true;
+    InstallAborted = true;
+    BackToDirectoryDialog(!running_);
+}
+
+// Nothing of an incomplete install goes to the shell: the user is told and sent back.
+void TForm5::ReportFailure() {
+    MessageDlg(Report(), mtWarning, mbOK);
+    BackToDirectoryDialog(true);
+}
+
+void TForm5::FinishInstall() {
     Form2->Close();
     Close();
     MessageDlg("Install Completed!", mtInformation, mbOK);
@@ -123,11 +130,9 @@ void TForm5::SpeedButton1Click(TObject*) {
     ShellOpen(RAR1->TargetDir);
 }
 
-void TForm5::SpeedButton2Click(TObject*) {
-    SpeedButton1->SetEnabled(!running_);
+void TForm5::BackToDirectoryDialog(bool canStart) {
+    SpeedButton1->SetEnabled(canStart);
     SpeedButton2->SetEnabled(false);
-    RAR1->Stop = true;
-    InstallAborted = true;
     Close();
     Form2->Show();
     Form2->SetCaption("Install Aborted!");

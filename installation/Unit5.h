@@ -2,11 +2,11 @@
 // one for the volumes, asks for missing volumes, and ends the install road.
 #pragma once
 
-#include "Form.h"
-#include "Label.h"
-#include "ProgressBar.h"
-#include "RARArc.h"
-#include "SpeedButton.h"
+#include "installation/RARArc.h"
+#include "toolkit/controls/Label.h"
+#include "toolkit/controls/ProgressBar.h"
+#include "toolkit/controls/SpeedButton.h"
+#include "toolkit/Form.h"
 
 #include <chrono>
 #include <cstdint>
@@ -46,6 +46,10 @@ private:
         bool Failed() const { return failed > 0 || archiveCode != 0; }
     };
 
+    void ReportFailure();
+    void FinishInstall();
+    // Closes this dialog for the directory dialog, the run's buttons set for another start or not.
+    void BackToDirectoryDialog(bool canStart);
     std::string Report() const;
 
     bool running_ = false;

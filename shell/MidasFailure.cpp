@@ -1,8 +1,8 @@
-#include "MidasFailure.h"
+#include "shell/MidasFailure.h"
 
-#include "Application.h"
-#include "Dialogs.h"
-#include "midasdll.h"
+#include "shell/midasdll.h"
+#include "toolkit/Application.h"
+#include "toolkit/Dialogs.h"
 
 #include <cstdlib>
 

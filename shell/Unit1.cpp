@@ -1,9 +1,9 @@
-#include "Unit1.h"
+#include "shell/Unit1.h"
 
-#include "MidasFailure.h"
-#include "Settings.h"
-#include "Unit2.h"
-#include "Unit4.h"
+#include "installation/Settings.h"
+#include "installation/Unit2.h"
+#include "shell/MidasFailure.h"
+#include "shell/Unit4.h"
 
 TForm1* Form1 = nullptr;
 

@@ -1,12 +1,12 @@
 // The main window: the hub every road of the installer starts from.
 #pragma once
 
-#include "Form.h"
-#include "Image.h"
-#include "Label.h"
-#include "Menu.h"
-#include "ScrollText.h"
-#include "midasdll.h"
+#include "components/ScrollText.h"
+#include "shell/midasdll.h"
+#include "toolkit/controls/Image.h"
+#include "toolkit/controls/Label.h"
+#include "toolkit/Form.h"
+#include "toolkit/Menu.h"
 
 class TForm1 : public TForm {
 public:

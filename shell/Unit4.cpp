@@ -1,6 +1,6 @@
-#include "Unit4.h"
+#include "shell/Unit4.h"
 
-#include "Settings.h"
+#include "installation/Settings.h"
 
 TForm4* Form4 = nullptr;
 

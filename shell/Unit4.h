@@ -2,8 +2,8 @@
 // activation and closed by a click.
 #pragma once
 
-#include "Edit.h"
-#include "Form.h"
+#include "toolkit/controls/Edit.h"
+#include "toolkit/Form.h"
 
 class TForm4 : public TForm {
 public:

@@ -1,16 +1,16 @@
 // The program body: the music library is started before anything else and stopped after the last
 // window has closed; in between the five windows are created and the message loop runs.
-#include "Application.h"
-#include "ComponentKinds.h"
-#include "InstallationKinds.h"
-#include "MidasFailure.h"
-#include "StandardKinds.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit3.h"
-#include "Unit4.h"
-#include "Unit5.h"
-#include "midasdll.h"
+#include "components/ComponentKinds.h"
+#include "installation/InstallationKinds.h"
+#include "installation/Unit2.h"
+#include "installation/Unit3.h"
+#include "installation/Unit5.h"
+#include "shell/midasdll.h"
+#include "shell/MidasFailure.h"
+#include "shell/Unit1.h"
+#include "shell/Unit4.h"
+#include "toolkit/Application.h"
+#include "toolkit/controls/StandardKinds.h"
 
 #include <commctrl.h>
 

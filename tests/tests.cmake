@@ -23,18 +23,18 @@ korvadel_add_test(NAME dialogs_test SOURCES toolkit/Dialogs_test.cpp toolkit/for
 korvadel_add_test(NAME oem_text_test SOURCES toolkit/OemText_test.cpp toolkit/forms.rc LIBRARIES toolkit GUI)
 
 # Tests kept with the pieces they exercise.
-include(${CMAKE_CURRENT_SOURCE_DIR}/fixtures/CMakeLists.txt OPTIONAL)
-include(${CMAKE_CURRENT_SOURCE_DIR}/unrar/tests.cmake OPTIONAL)
-include(${CMAKE_CURRENT_SOURCE_DIR}/installation/tests.cmake OPTIONAL)
+include(${CMAKE_CURRENT_SOURCE_DIR}/fixtures/CMakeLists.txt)
+include(${CMAKE_CURRENT_SOURCE_DIR}/unrar/tests.cmake)
+include(${CMAKE_CURRENT_SOURCE_DIR}/installation/tests.cmake)
 korvadel_add_test(NAME scroll_text_test SOURCES components/ScrollText_test.cpp LIBRARIES components)
-include(${CMAKE_CURRENT_SOURCE_DIR}/music/tests.cmake OPTIONAL)
+include(${CMAKE_CURRENT_SOURCE_DIR}/music/tests.cmake)
 korvadel_add_test(NAME viewer_test SOURCES shell/Viewer_test.cpp GUI DEPENDS installer midas_double TIMEOUT 300)
 korvadel_add_test(NAME directory_controls_test SOURCES toolkit/DirectoryControls_test.cpp toolkit/forms.rc LIBRARIES toolkit GUI)
 korvadel_add_test(NAME wordcap_test
     SOURCES components/Wordcap_test.cpp components/WordcapPaint_test.cpp components/wordcap.rc
     LIBRARIES components GUI TIMEOUT 300)
 set_source_files_properties(components/wordcap.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-form.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-bare.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-plain.window")
+    "${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-form.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-bare.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-plain.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-two.window")
 korvadel_add_test(NAME wordcap_windows_test SOURCES components/WordcapWindows_test.cpp GUI
     DEPENDS installer midas_double unrar TIMEOUT 300)
 
@@ -45,10 +45,7 @@ target_link_libraries(tour PRIVATE korvadel_driver)
 add_custom_target(demo DEPENDS installer unrar music tour fixtures_demo)
 
 # The main window made by a small program of its own, so that Playmod can be called as the tests like.
-add_executable(playmod_probe WIN32 shell/playmod_probe.cpp ${PROJECT_SOURCE_DIR}/shell/Unit1.cpp
-    ${PROJECT_SOURCE_DIR}/shell/Unit4.cpp
-    ${PROJECT_SOURCE_DIR}/shell/MidasFailure.cpp ${PROJECT_SOURCE_DIR}/resources/install.rc)
-target_include_directories(playmod_probe PRIVATE ${PROJECT_SOURCE_DIR}/shell)
-target_link_libraries(playmod_probe PRIVATE installation components toolkit midas_double)
+add_executable(playmod_probe WIN32 shell/playmod_probe.cpp ${PROJECT_SOURCE_DIR}/resources/install.rc)
+target_link_libraries(playmod_probe PRIVATE shell midas_double)
 target_link_options(playmod_probe PRIVATE -mconsole)
 korvadel_add_test(NAME playmod_test SOURCES shell/Playmod_test.cpp GUI DEPENDS playmod_probe midas_double unrar)

@@ -1,7 +1,7 @@
-#include "Application.h"
+#include "toolkit/Application.h"
 
-#include "Dialogs.h"
-#include "Form.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Form.h"
 
 TApplication Application;
 

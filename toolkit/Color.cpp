@@ -1,6 +1,6 @@
-#include "Color.h"
+#include "toolkit/Color.h"
 
-#include "Exception.h"
+#include "toolkit/Exception.h"
 
 #include <utility>
 

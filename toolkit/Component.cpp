@@ -1,4 +1,4 @@
-#include "Component.h"
+#include "toolkit/Component.h"
 
 #include <map>
 
@@ -50,7 +50,12 @@ std::unique_ptr<TComponent> CreateComponent(const std::string& kind, const std::
     auto found = Kinds().find(kind);
     if (found == Kinds().end())
         throw Exception(where + ": unknown kind " + kind);
-    auto component = found->second(owner);
+    std::unique_ptr<TComponent> component;
+    try {
+        component = found->second(owner);
+    } catch (const Exception& e) {
+        throw Exception(where + ": " + e.what());
+    }
     component->ClassName = kind;
     return component;
 }

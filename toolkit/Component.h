@@ -1,8 +1,8 @@
 // Components: named objects owned by a window and configured from its definition.
 #pragma once
 
-#include "Definition.h"
-#include "Exception.h"
+#include "toolkit/Definition.h"
+#include "toolkit/Exception.h"
 
 #include <any>
 #include <functional>

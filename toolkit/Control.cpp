@@ -1,8 +1,8 @@
-#include "Control.h"
+#include "toolkit/Control.h"
 
-#include "Application.h"
-#include "Menu.h"
-#include "Properties.h"
+#include "toolkit/Application.h"
+#include "toolkit/Menu.h"
+#include "toolkit/Properties.h"
 
 TControl::TControl() {
     Font.OnChange = [this] {
@@ -36,20 +36,22 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 }
 
 void TControl::BoundsChanged(const RECT& old) {
-    if (parent_ && parent_->HandleAllocated() && visible_) {
-        InvalidateRect(parent_->Handle(), &old, FALSE);
+    if (visible_ && InvalidateOnParent(old))
         Invalidate();
-    }
+}
+
+bool TControl::InvalidateOnParent(const RECT& area) {
+    if (!parent_ || !parent_->HandleAllocated())
+        return false;
+    InvalidateRect(parent_->Handle(), &area, FALSE);
+    return true;
 }
 
 void TControl::SetVisible(bool visible) {
     if (visible == visible_)
         return;
     visible_ = visible;
-    if (parent_ && parent_->HandleAllocated()) {
-        RECT r = BoundsRect();
-        InvalidateRect(parent_->Handle(), &r, FALSE);
-    }
+    InvalidateOnParent(BoundsRect());
 }
 
 void TControl::SetEnabled(bool enabled) {
@@ -79,10 +81,8 @@ void TControl::SetShowHint(bool show) {
 }
 
 void TControl::Invalidate() {
-    if (parent_ && parent_->HandleAllocated() && visible_) {
-        RECT r = BoundsRect();
-        InvalidateRect(parent_->Handle(), &r, FALSE);
-    }
+    if (visible_)
+        InvalidateOnParent(BoundsRect());
 }
 
 void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {

@@ -2,8 +2,8 @@
 // creation order, later ones on top; the topmost visible one under the pointer gets the mouse.
 #pragma once
 
-#include "Component.h"
-#include "Font.h"
+#include "toolkit/Component.h"
+#include "toolkit/Font.h"
 
 #include <windows.h>
 
@@ -85,6 +85,8 @@ public:
 protected:
     virtual void FontChanged() { Invalidate(); }
     virtual void BoundsChanged(const RECT& old);
+    // Repaints an area of the parent, if the parent has its window yet; false when it has not.
+    bool InvalidateOnParent(const RECT& area);
 
     TWinControl* parent_ = nullptr;
     int left_ = 0, top_ = 0, width_ = 0, height_ = 0;

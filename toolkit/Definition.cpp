@@ -1,6 +1,6 @@
-#include "Definition.h"
+#include "toolkit/Definition.h"
 
-#include "Exception.h"
+#include "toolkit/Exception.h"
 
 #include <cctype>
 #include <cstdint>
@@ -160,6 +160,10 @@ private:
         } else {
             value.kind = DefValue::Kind::Name;
             value.text = Word();
+            while (Peek() == '+') {
+                ++pos_;
+                value.text += "+" + Word();
+            }
         }
         return value;
     }

@@ -6,12 +6,13 @@
 //     BorderIcons = []            # sets of names
 //     Font.Name = "Arial"         # properties of owned objects by their dotted path
 //     OnShow = FormShow           # names: handlers, components, enumeration values, True/False
+//     ShortCut = Ctrl+I           # names joined by '+'
 //     object Image1: TImage       # owned components, in creation order
 //     end
 //   end
 #pragma once
 
-#include "Color.h"
+#include "toolkit/Color.h"
 
 #include <array>
 #include <cstddef>

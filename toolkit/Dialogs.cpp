@@ -1,6 +1,6 @@
-#include "Dialogs.h"
+#include "toolkit/Dialogs.h"
 
-#include "Application.h"
+#include "toolkit/Application.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "Exception.h"
+#include "toolkit/Exception.h"
 
 #include <cctype>
 #include <cstdint>

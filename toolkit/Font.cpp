@@ -1,6 +1,6 @@
-#include "Font.h"
+#include "toolkit/Font.h"
 
-#include "Properties.h"
+#include "toolkit/Properties.h"
 
 void TFont::Assign(const TFont& source) {
     if (&source == this)

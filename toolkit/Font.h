@@ -1,9 +1,9 @@
 // A font as windows and controls describe it: face, height, style, character set and colour.
 #pragma once
 
-#include "Color.h"
-#include "Definition.h"
-#include "Gdi.h"
+#include "toolkit/Color.h"
+#include "toolkit/Definition.h"
+#include "toolkit/Gdi.h"
 
 #include <functional>
 #include <string>

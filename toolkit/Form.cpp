@@ -1,10 +1,10 @@
-#include "Form.h"
+#include "toolkit/Form.h"
 
-#include "Application.h"
-#include "Dialogs.h"
-#include "InspectionProtocol.h"
-#include "Menu.h"
-#include "WindowedControl.h"
+#include "toolkit/Application.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/InspectionProtocol.h"
+#include "toolkit/Menu.h"
+#include "toolkit/SystemClassControl.h"
 
 #include <commctrl.h>
 #include <windowsx.h>
@@ -162,7 +162,7 @@ void TForm::CreateHandle() {
     tool.lpszText = LPSTR_TEXTCALLBACKA;
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
     for (TControl* control : controls_)
-        if (auto* windowed = dynamic_cast<TWindowedControl*>(control))
+        if (auto* windowed = dynamic_cast<TSystemClassControl*>(control))
             windowed->Handle();
 }
 
@@ -170,7 +170,7 @@ void TForm::FocusFirstControl() {
     HWND focus = GetFocus();
     if (focus && focus != handle_ && IsChild(handle_, focus))
         return;
-    std::vector<TWindowedControl*> stops = TabStops();
+    std::vector<TSystemClassControl*> stops = TabStops();
     if (!stops.empty())
         stops.front()->SetFocus();
 }
@@ -353,19 +353,19 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return TWinControl::WndProc(message, wParam, lParam);
 }
 
-TWindowedControl* TForm::NotifiedControl(UINT message, WPARAM wParam, LPARAM lParam) const {
+TSystemClassControl* TForm::NotifiedControl(UINT message, WPARAM wParam, LPARAM lParam) const {
     HWND window = nullptr;
     if (message == WM_DRAWITEM)
         window = reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem;
     else if (message == WM_MEASUREITEM) {
         // Measured while the control's window is still being made: known only by its place.
         UINT id = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlID;
-        return id >= 1 && id <= controls_.size() ? dynamic_cast<TWindowedControl*>(controls_[id - 1])
+        return id >= 1 && id <= controls_.size() ? dynamic_cast<TSystemClassControl*>(controls_[id - 1])
                                                  : nullptr;
     } else
         window = reinterpret_cast<HWND>(lParam);
     (void)wParam;
-    return dynamic_cast<TWindowedControl*>(FromHandle(window));
+    return dynamic_cast<TSystemClassControl*>(FromHandle(window));
 }
 
 void TForm::PaintWindow() {

@@ -2,7 +2,7 @@
 // created hidden and shown modally or not any number of times.
 #pragma once
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 #include <any>
 #include <initializer_list>
@@ -121,9 +121,9 @@ private:
     // The first control in tab order takes the focus unless one of the form's has it.
     void FocusFirstControl();
     // The controls that take the focus from the keyboard, in tab order.
-    std::vector<class TWindowedControl*> TabStops() const;
+    std::vector<class TSystemClassControl*> TabStops() const;
     bool SelectNext(bool forward);
-    class TWindowedControl* NotifiedControl(UINT message, WPARAM wParam, LPARAM lParam) const;
+    class TSystemClassControl* NotifiedControl(UINT message, WPARAM wParam, LPARAM lParam) const;
     void PaintWindow();
     void RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
     void ContextMenu(LPARAM lParam);

@@ -1,7 +1,7 @@
 // What a form tells the tests about itself when asked, see InspectionProtocol.h.
-#include "Form.h"
+#include "toolkit/Form.h"
 
-#include "InspectionProtocol.h"
+#include "toolkit/InspectionProtocol.h"
 
 namespace {
 

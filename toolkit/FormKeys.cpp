@@ -1,7 +1,7 @@
 // The keys of a dialog, for forms that are plain windows rather than system dialogs: the message loop
 // offers each key to the active form before the control with the focus gets it.
-#include "Edit.h"
-#include "Form.h"
+#include "toolkit/controls/Edit.h"
+#include "toolkit/Form.h"
 
 #include <algorithm>
 #include <cctype>
@@ -14,30 +14,30 @@ bool Held(int key) {
 
 } // namespace
 
-std::vector<TWindowedControl*> TForm::TabStops() const {
-    std::vector<TWindowedControl*> stops;
+std::vector<TSystemClassControl*> TForm::TabStops() const {
+    std::vector<TSystemClassControl*> stops;
     for (TControl* control : controls_)
-        if (auto* windowed = dynamic_cast<TWindowedControl*>(control);
+        if (auto* windowed = dynamic_cast<TSystemClassControl*>(control);
             windowed && windowed->TabStop && windowed->Visible() && windowed->Enabled())
             stops.push_back(windowed);
-    std::stable_sort(stops.begin(), stops.end(), [](const TWindowedControl* a, const TWindowedControl* b) {
-        return a->TabOrder < b->TabOrder;
-    });
+    std::stable_sort(
+        stops.begin(), stops.end(),
+        [](const TSystemClassControl* a, const TSystemClassControl* b) { return a->TabOrder < b->TabOrder; });
     return stops;
 }
 
 bool TForm::SelectNext(bool forward) {
-    std::vector<TWindowedControl*> stops = TabStops();
+    std::vector<TSystemClassControl*> stops = TabStops();
     if (stops.empty())
         return false;
     HWND focus = GetFocus();
-    auto current = std::find_if(stops.begin(), stops.end(), [focus](TWindowedControl* control) {
+    auto current = std::find_if(stops.begin(), stops.end(), [focus](TSystemClassControl* control) {
         return control->Handle() == focus || IsChild(control->Handle(), focus);
     });
     std::size_t count = stops.size(), next = forward ? 0 : count - 1;
     if (current != stops.end())
         next = (static_cast<std::size_t>(current - stops.begin()) + (forward ? 1 : count - 1)) % count;
-    TWindowedControl* control = stops[next];
+    TSystemClassControl* control = stops[next];
     control->SetFocus();
     // As in a system dialog, a line of text reached from the keyboard is selected, to be typed over.
     if (dynamic_cast<TEdit*>(control))

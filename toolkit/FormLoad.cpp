@@ -1,10 +1,10 @@
 // Making a form from its definition: its properties, its components in order, their references
 // resolved at the end and the form's members bound to them.
-#include "Form.h"
+#include "toolkit/Form.h"
 
-#include "Gdi.h"
-#include "Properties.h"
-#include "Resources.h"
+#include "toolkit/Gdi.h"
+#include "toolkit/Properties.h"
+#include "toolkit/Resources.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
-#include "Jpeg.h"
+#include "toolkit/Jpeg.h"
 
-#include "Exception.h"
+#include "toolkit/Exception.h"
 
 #include <csetjmp>
 #include <cstdio>

@@ -1,8 +1,11 @@
-#include "Menu.h"
+#include "toolkit/Menu.h"
 
-#include "Application.h"
-#include "Gdi.h"
-#include "Properties.h"
+#include "toolkit/Application.h"
+#include "toolkit/Gdi.h"
+#include "toolkit/Properties.h"
+
+#include <string_view>
+#include <utility>
 
 std::string ShortCutToText(TShortCut shortCut) {
     std::string text;
@@ -21,6 +24,21 @@ std::string ShortCutToText(TShortCut shortCut) {
     return text + name;
 }
 
+TShortCut ShortCutOf(const DefValue& value) {
+    static constexpr std::pair<std::string_view, TShortCut> kModifiers[] = {
+        {"Shift+", scShift}, {"Ctrl+", scCtrl}, {"Alt+", scAlt}};
+    std::string_view rest = value.Name();
+    TShortCut shortCut = 0;
+    for (auto [prefix, modifier] : kModifiers)
+        if (rest.starts_with(prefix)) {
+            shortCut |= modifier;
+            rest.remove_prefix(prefix.size());
+        }
+    if (rest.size() != 1 || !((rest[0] >= '0' && rest[0] <= '9') || (rest[0] >= 'A' && rest[0] <= 'Z')))
+        value.Fail("a shortcut is Shift+, Ctrl+, Alt+ in this order, then a capital letter or a digit");
+    return shortCut | static_cast<unsigned char>(rest[0]);
+}
+
 void TMenuItem::Click() {
     if (Enabled && OnClick)
         OnClick(this);
@@ -28,8 +46,10 @@ void TMenuItem::Click() {
 
 void TMenuItem::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
     static constexpr Property<TMenuItem> properties[] = {
-        {"Caption", as::Text<&TMenuItem::Caption>},  {"ShortCut", as::Int<&TMenuItem::ShortCut>},
-        {"Enabled", as::Bool<&TMenuItem::Enabled>},  {"Visible", as::Bool<&TMenuItem::Visible>},
+        {"Caption", as::Text<&TMenuItem::Caption>},
+        {"ShortCut", [](TMenuItem& item, const DefValue& v, Binder&) { item.ShortCut = ShortCutOf(v); }},
+        {"Enabled", as::Bool<&TMenuItem::Enabled>},
+        {"Visible", as::Bool<&TMenuItem::Visible>},
         {"OnClick", as::Event<&TMenuItem::OnClick>},
     };
     if (!SetDeclared(*this, properties, name, value, binder))

@@ -1,12 +1,14 @@
 // Popup menus and their entries, with keyboard shortcuts that work while the menu's form is active.
 #pragma once
 
-#include "Component.h"
+#include "toolkit/Component.h"
 
 #include <windows.h>
 
 // "Ctrl+I" and the like, as menus show it.
 std::string ShortCutToText(TShortCut shortCut);
+// A definition's shortcut, written as the menu shows it; fails at the value's line otherwise.
+TShortCut ShortCutOf(const DefValue& value);
 
 class TMenuItem : public TComponent {
 public:

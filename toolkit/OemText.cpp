@@ -1,4 +1,4 @@
-#include "OemText.h"
+#include "toolkit/OemText.h"
 
 #include <iterator>
 #include <vector>

@@ -4,7 +4,7 @@
 // OEM code page to Unicode and are drawn in a fixed-pitch face that has those characters.
 #pragma once
 
-#include "Font.h"
+#include "toolkit/Font.h"
 
 #include <string>
 

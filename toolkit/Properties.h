@@ -13,7 +13,7 @@
 //   constexpr auto kBevelShapes = std::to_array<EnumName<TBevelShape>>({{"bsBox", bsBox}, ...});
 #pragma once
 
-#include "Component.h"
+#include "toolkit/Component.h"
 
 #include <string>
 #include <utility>

@@ -1,6 +1,6 @@
-#include "Resources.h"
+#include "toolkit/Resources.h"
 
-#include "Exception.h"
+#include "toolkit/Exception.h"
 
 #include <windows.h>
 

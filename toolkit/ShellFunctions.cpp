@@ -1,4 +1,4 @@
-#include "ShellFunctions.h"
+#include "toolkit/ShellFunctions.h"
 
 #include <shellapi.h>
 #include <string>

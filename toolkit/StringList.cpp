@@ -1,6 +1,6 @@
-#include "StringList.h"
+#include "toolkit/StringList.h"
 
-#include "Exception.h"
+#include "toolkit/Exception.h"
 
 #include <algorithm>
 #include <windows.h>

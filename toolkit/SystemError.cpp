@@ -1,4 +1,4 @@
-#include "SystemError.h"
+#include "toolkit/SystemError.h"
 
 std::string SystemErrorText(DWORD code) {
     char text[512] = {};

@@ -1,7 +1,7 @@
 // A failure of the system reported with the system's own words, as the error box shows it.
 #pragma once
 
-#include "Exception.h"
+#include "toolkit/Exception.h"
 
 #include <windows.h>
 

@@ -2,9 +2,9 @@
 // visible window without an owner, titled with the application title, that owns every other window of
 // the program. Having no size, it shows nothing itself: minimising it hides the program's windows,
 // restoring it shows them again, and the focus it is given goes on to the window the user worked in.
-#include "Application.h"
+#include "toolkit/Application.h"
 
-#include "Form.h"
+#include "toolkit/Form.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "Text.h"
+#include "toolkit/Text.h"
 
-#include "Font.h"
+#include "toolkit/Font.h"
 
 #include <algorithm>
 

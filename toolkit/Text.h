@@ -1,7 +1,7 @@
 // Text as controls draw it: in the font's colour, or engraved when the control is disabled.
 #pragma once
 
-#include "Color.h"
+#include "toolkit/Color.h"
 
 #include <string>
 #include <windows.h>

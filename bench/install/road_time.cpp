@@ -3,7 +3,7 @@
 //   road_time PRODUCT_FOLDER
 // The folder holds the program, its libraries, install.ini and the archive. The target is a new
 // directory made through the make-directory dialog, as on a first install.
-#include "Driver.h"
+#include "tests/driver/Driver.h"
 
 #include <cstdio>
 #include <stdexcept>

@@ -12,7 +12,7 @@ build=$(cd "${1:-$root/build}" && pwd)
 
 cmake --build "$build" --target installer music unrar korvadel_driver -j2 >/dev/null
 . "$root/bench/archives.sh"
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static -I"$root/tests/driver" \
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static -I"$root" \
     "$root/bench/install/road_time.cpp" "$build/tests/driver/libkorvadel_driver.a" -lgdi32 -luser32 \
     -o "$work/road_time.exe"
 "$root/tests/rig/start.sh" "$work" >/dev/null

@@ -1,7 +1,7 @@
 // The processor time the music library takes while it plays in the background: the same process
 // measured idle and then playing, 10 s each, through GetProcessTimes.
 // Usage: background_cpu MODULE
-#include "midasdll.h"
+#include "shell/midasdll.h"
 
 #include <windows.h>
 

@@ -10,7 +10,7 @@ work=$build/bench/music
 cmake --build "$build" --target music -j1 >/dev/null
 mkdir -p "$work"
 cp "$build/bin/install.dll" "$work/"
-x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static -I"$root/shell" \
+x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static -I"$root" \
     "$root/bench/music/background_cpu.cpp" "$build/libraries/music/libinstall.dll.a" -o "$work/background_cpu.exe"
 
 # A rig of its own, so that a test run in the same build tree keeps its own.

@@ -1,8 +1,8 @@
 // How long one paint of the main window's gradient caption takes against the system's own painting
 // of the same window's frame (DefWindowProc with WM_NCPAINT), measured in one process, alternately,
 // as medians of many paints each.
-#include "ComponentKinds.h"
-#include "Wordcap.h"
+#include "components/ComponentKinds.h"
+#include "components/Wordcap.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -12,7 +12,7 @@ jpeg=$(sed -n 's/^jpeg_LIBRARY:FILEPATH=//p' "$build/CMakeCache.txt")
 mkdir -p "$work"
 x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static \
     -DWIN32_LEAN_AND_MEAN -DNOMINMAX -D_WIN32_WINNT=0x0601 -DWINVER=0x0601 \
-    -I"$root/toolkit" -I"$root/components" "$root/bench/wordcap/paint_time.cpp" \
+    -I"$root" "$root/bench/wordcap/paint_time.cpp" \
     "$build/components/libcomponents.a" "$build/toolkit/libtoolkit.a" "$jpeg" \
     -lcomctl32 -lgdi32 -lmpr -lshell32 -luser32 -o "$work/paint_time.exe"
 

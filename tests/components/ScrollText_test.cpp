@@ -1,7 +1,7 @@
-#include "ScrollText.h"
+#include "components/ScrollText.h"
 
-#include "Application.h"
-#include "Gdi.h"
+#include "toolkit/Application.h"
+#include "toolkit/Gdi.h"
 
 #include <gtest/gtest.h>
 

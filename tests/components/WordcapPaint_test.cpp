@@ -1,4 +1,4 @@
-#include "Wordcap_test.h"
+#include "tests/components/Wordcap_test.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The title bars of the installer's four windows with caption components, as the screen shows them.
-#include "../shell/Installer.h"
+#include "tests/shell/Installer.h"
 
 #include <cstddef>
 #include <cstdlib>

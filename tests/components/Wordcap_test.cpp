@@ -1,4 +1,4 @@
-#include "Wordcap_test.h"
+#include "tests/components/Wordcap_test.h"
 
 #include <algorithm>
 #include <cstddef>
@@ -203,6 +203,31 @@ TEST(WordcapHooks, FreeingTheComponentGivesBackTheSystemsTitleBarWithTheCaptionT
     EXPECT_EQ(Count(shown, f, 0xFF0000), 0);
     // In the active look: the system is told the state it did not see while the caption was ours.
     EXPECT_GT(Count(shown, f, OnScreen(GetSysColor(COLOR_ACTIVECAPTION))), 0);
+}
+
+TEST(WordcapHooks, AFormTakesOneCaptionComponentAndASecondFailsLoudly) {
+    try {
+        TTestForm two("TTwoForm");
+        ADD_FAILURE() << "a form took a second caption component from its definition";
+    } catch (const Exception& e) {
+        EXPECT_STREQ(e.what(), "TTwoForm window definition:10: TwoForm has a caption component already: a "
+                               "form takes one");
+    }
+    TTestForm read("TCaptionForm");
+    EXPECT_THROW(TMSOfficeCaption second(&read), Exception);
+
+    TTestForm form("TPlainForm");
+    auto first = std::make_unique<TMSOfficeCaption>(&form);
+    EXPECT_THROW(TMSOfficeCaption second(&form), Exception);
+    // The window still leads to the first, which answers for it.
+    form.received.clear();
+    EXPECT_EQ(SendMessageA(form.Handle(), WM_SETCURSOR, reinterpret_cast<WPARAM>(form.Handle()),
+                           MAKELPARAM(HTLEFT, 0)),
+              1);
+    EXPECT_FALSE(Received(form, WM_SETCURSOR));
+    first.reset();
+    TMSOfficeCaption again(&form);
+    EXPECT_TRUE(again.Hooked());
 }
 
 TEST(WordcapHooks, AFormFreedWithItsComponentLeavesNoHookBehind) {

@@ -1,10 +1,10 @@
 // Forms with the caption component for the in-process tests, and what the screen shows of their bars.
 #pragma once
 
-#include "Application.h"
-#include "ComponentKinds.h"
-#include "Driver.h"
-#include "Wordcap.h"
+#include "components/ComponentKinds.h"
+#include "components/Wordcap.h"
+#include "tests/driver/Driver.h"
+#include "toolkit/Application.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // The driver against a program of known behaviour (driver_target.cpp), in the rig's desktop.
-#include "Driver.h"
+#include "tests/driver/Driver.h"
 
 #include <gtest/gtest.h>
 

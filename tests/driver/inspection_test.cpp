@@ -1,4 +1,4 @@
-#include "Driver.h"
+#include "tests/driver/Driver.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "../shell/Installer.h"
+#include "tests/shell/Installer.h"
 
-#include "../fixtures/RarBlocks.h"
+#include "tests/fixtures/RarBlocks.h"
 
 #include <algorithm>
 #include <commctrl.h>

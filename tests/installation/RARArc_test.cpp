@@ -1,5 +1,5 @@
-#include "InstallationKinds.h"
-#include "RARArc.h"
+#include "installation/InstallationKinds.h"
+#include "installation/RARArc.h"
 
 #include <gtest/gtest.h>
 

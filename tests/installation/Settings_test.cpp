@@ -1,4 +1,4 @@
-#include "Settings.h"
+#include "installation/Settings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "Unit2.h"
+#include "installation/Unit2.h"
 
 #include <gtest/gtest.h>
 

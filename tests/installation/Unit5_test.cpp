@@ -1,11 +1,11 @@
 // The extraction dialog made in this process, so that its volume bar can be read at every volume event
 // of a real run of the demo archive through the extraction library.
-#include "ComponentKinds.h"
-#include "Driver.h"
-#include "InstallationKinds.h"
-#include "Settings.h"
-#include "StandardKinds.h"
-#include "Unit5.h"
+#include "components/ComponentKinds.h"
+#include "installation/InstallationKinds.h"
+#include "installation/Settings.h"
+#include "installation/Unit5.h"
+#include "tests/driver/Driver.h"
+#include "toolkit/controls/StandardKinds.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // A medium made by the publisher's tool for Windows installs, through the whole road, the very files
 // it was packed from.
-#include "../shell/Installer.h"
+#include "tests/shell/Installer.h"
 
 #include <filesystem>
 #include <fstream>

@@ -1,7 +1,7 @@
 // The installer with the real music library and the demo module: music while the main window is up,
 // and one clear box when the module is not where the program looks for it.
-#include "../shell/Installer.h"
 #include "Music.h"
+#include "tests/shell/Installer.h"
 
 #include <psapi.h>
 

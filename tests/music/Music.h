@@ -2,9 +2,9 @@
 // closed again whatever a test left playing, and the capture it writes read back.
 #pragma once
 
-#include "Driver.h"
 #include "Errors.h"
-#include "midasdll.h"
+#include "shell/midasdll.h"
+#include "tests/driver/Driver.h"
 
 #include <gtest/gtest.h>
 

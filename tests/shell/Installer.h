@@ -2,7 +2,7 @@
 // it: what the start-up and main window tests share.
 #pragma once
 
-#include "Driver.h"
+#include "tests/driver/Driver.h"
 
 #include <gtest/gtest.h>
 

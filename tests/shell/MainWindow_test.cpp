@@ -1,4 +1,4 @@
-#include "Installer.h"
+#include "tests/shell/Installer.h"
 
 #include <cstdlib>
 

@@ -1,12 +1,12 @@
 // Makes the main window without showing it and plays the modules named on the command line in order
 // through Playmod ("-" for an empty name), so that the music library's log shows what Playmod calls.
-#include "Application.h"
-#include "ComponentKinds.h"
-#include "InstallationKinds.h"
-#include "StandardKinds.h"
-#include "Unit1.h"
-#include "Unit2.h"
-#include "Unit4.h"
+#include "components/ComponentKinds.h"
+#include "installation/InstallationKinds.h"
+#include "installation/Unit2.h"
+#include "shell/Unit1.h"
+#include "shell/Unit4.h"
+#include "toolkit/Application.h"
+#include "toolkit/controls/StandardKinds.h"
 
 #include <string>
 

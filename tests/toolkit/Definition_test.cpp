@@ -1,6 +1,7 @@
-#include "Definition.h"
-#include "Edit.h"
-#include "Exception.h"
+#include "toolkit/controls/Edit.h"
+#include "toolkit/Definition.h"
+#include "toolkit/Exception.h"
+#include "toolkit/Menu.h"
 
 #include <gtest/gtest.h>
 
@@ -61,6 +62,7 @@ TEST(Definition, FaultsNameTheLine) {
     EXPECT_EQ(FailureOf("object A: B\n  X = \"a\\q\"\nend\n"), "test.window:2: unknown escape \\q");
     EXPECT_EQ(FailureOf("object A: B\n  X = 99999999999\nend\n"), "test.window:2: number out of range");
     EXPECT_EQ(FailureOf("object A: B\n  X = 1 2\nend\n"), "test.window:2: end of line expected");
+    EXPECT_EQ(FailureOf("object A: B\n  X = Ctrl+\nend\n"), "test.window:2: a name is expected");
 }
 
 TEST(Definition, ValuesOfTheWrongShapeAreRefused) {
@@ -128,6 +130,33 @@ TEST(Properties, EachClassAndItsAncestorsTakeTheirOwnAndRefuseTheRestByLine) {
     EXPECT_EQ(memo.ScrollBars, ssBoth);
     EXPECT_EQ(memo.Font.Style(), fsBold | fsItalic);
     EXPECT_TRUE(memo.Visible());
+}
+
+TEST(Properties, AShortcutIsWrittenAsTheMenuShowsIt) {
+    DefObject root = ParseDefinition("object I: TMenuItem\n"
+                                     "  ShortCut = Ctrl+I\n"
+                                     "  ShortCut = Shift+Ctrl+Alt+7\n"
+                                     "  ShortCut = Q\n"
+                                     "  ShortCut = 16457\n"
+                                     "  ShortCut = Ctrl+Shift+I\n"
+                                     "  ShortCut = Ctrl+i\n"
+                                     "  ShortCut = Ctrl+Insert\n"
+                                     "end\n",
+                                     "menu.window");
+    TMenuItem item;
+    EXPECT_EQ(Apply(item, root.properties[0]), "");
+    EXPECT_EQ(item.ShortCut, 16457u); // the number the menu's inspection reports
+    EXPECT_EQ(Apply(item, root.properties[1]), "");
+    EXPECT_EQ(ShortCutToText(item.ShortCut), "Shift+Ctrl+Alt+7");
+    EXPECT_EQ(Apply(item, root.properties[2]), "");
+    EXPECT_EQ(item.ShortCut, TShortCut('Q'));
+    EXPECT_EQ(Apply(item, root.properties[3]), "menu.window:5: a name is expected");
+    const std::string kForm =
+        ": a shortcut is Shift+, Ctrl+, Alt+ in this order, then a capital letter or a digit";
+    EXPECT_EQ(Apply(item, root.properties[4]), "menu.window:6" + kForm);
+    EXPECT_EQ(Apply(item, root.properties[5]), "menu.window:7" + kForm);
+    EXPECT_EQ(Apply(item, root.properties[6]), "menu.window:8" + kForm);
+    EXPECT_EQ(item.ShortCut, TShortCut('Q'));
 }
 
 TEST(StrToInt, AcceptsWholeNumbersAndRefusesTheRestWithTheUsersText) {

@@ -1,8 +1,8 @@
-#include "Application.h"
-#include "Dialogs.h"
-#include "Driver.h"
-#include "Form.h"
-#include "StandardKinds.h"
+#include "tests/driver/Driver.h"
+#include "toolkit/Application.h"
+#include "toolkit/controls/StandardKinds.h"
+#include "toolkit/Dialogs.h"
+#include "toolkit/Form.h"
 
 #include <gtest/gtest.h>
 

@@ -1,10 +1,10 @@
-#include "Application.h"
-#include "DirectoryListBox.h"
-#include "DriveComboBox.h"
-#include "Driver.h"
-#include "Form.h"
-#include "StandardKinds.h"
-#include "SystemError.h"
+#include "tests/driver/Driver.h"
+#include "toolkit/Application.h"
+#include "toolkit/controls/DirectoryListBox.h"
+#include "toolkit/controls/DriveComboBox.h"
+#include "toolkit/controls/StandardKinds.h"
+#include "toolkit/Form.h"
+#include "toolkit/SystemError.h"
 
 #include <gtest/gtest.h>
 

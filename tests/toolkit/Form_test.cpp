@@ -1,11 +1,11 @@
-#include "Application.h"
-#include "Form.h"
-#include "Label.h"
-#include "Menu.h"
-#include "ProgressBar.h"
-#include "SpeedButton.h"
-#include "StandardKinds.h"
-#include "Timer.h"
+#include "toolkit/Application.h"
+#include "toolkit/controls/Label.h"
+#include "toolkit/controls/ProgressBar.h"
+#include "toolkit/controls/SpeedButton.h"
+#include "toolkit/controls/StandardKinds.h"
+#include "toolkit/controls/Timer.h"
+#include "toolkit/Form.h"
+#include "toolkit/Menu.h"
 
 #include <commctrl.h>
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
-#include "Application.h"
-#include "Driver.h"
-#include "Edit.h"
-#include "Form.h"
-#include "StandardKinds.h"
+#include "tests/driver/Driver.h"
+#include "toolkit/Application.h"
+#include "toolkit/controls/Edit.h"
+#include "toolkit/controls/StandardKinds.h"
+#include "toolkit/Form.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
-#include "Exception.h"
-#include "StringList.h"
+#include "toolkit/Exception.h"
+#include "toolkit/StringList.h"
 
 #include <gtest/gtest.h>
 

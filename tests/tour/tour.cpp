@@ -1,6 +1,6 @@
 // Walks the demo product's installer through its windows and saves a picture of each, for the
 // project's documentation: tour PRODUCT_FOLDER OUTPUT_FOLDER (Windows paths).
-#include "Driver.h"
+#include "tests/driver/Driver.h"
 
 #include <cstdio>
 

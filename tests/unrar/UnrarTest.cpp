@@ -1,6 +1,6 @@
 #include "UnrarTest.h"
 
-#include "Driver.h"
+#include "tests/driver/Driver.h"
 
 #include <algorithm>
 #include <cstdlib>

@@ -1,10 +1,10 @@
-#include "DriveComboBox.h"
+#include "toolkit/controls/DriveComboBox.h"
 
-#include "Application.h"
-#include "DirectoryListBox.h"
-#include "Properties.h"
-#include "ShellFunctions.h"
-#include "Text.h"
+#include "toolkit/Application.h"
+#include "toolkit/controls/DirectoryListBox.h"
+#include "toolkit/Properties.h"
+#include "toolkit/ShellFunctions.h"
+#include "toolkit/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -194,7 +194,7 @@ bool TDriveComboBox::Notify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         result = 0;
         return true;
     }
-    return TWindowedControl::Notify(message, wParam, lParam, result);
+    return TSystemClassControl::Notify(message, wParam, lParam, result);
 }
 
 void TDriveComboBox::DrawItem(const DRAWITEMSTRUCT& item) {
@@ -221,11 +221,11 @@ void TDriveComboBox::SetProperty(const std::string& name, const DefValue& value,
         {"OnChange", as::Event<&TDriveComboBox::OnChange>},
     };
     if (!SetDeclared(*this, properties, name, value, binder))
-        TWindowedControl::SetProperty(name, value, binder);
+        TSystemClassControl::SetProperty(name, value, binder);
 }
 
 void TDriveComboBox::Describe(InspectRecord& record) const {
-    TWindowedControl::Describe(record);
+    TSystemClassControl::Describe(record);
     record.emplace_back("drive", drive_ ? std::string(1, drive_) : "");
     std::string items;
     for (const DriveItem& drive : drives_)

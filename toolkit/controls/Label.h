@@ -1,7 +1,7 @@
 // A text label: windowless, transparent or filled, of fixed size or sized to its text.
 #pragma once
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 enum TAlignment { taLeftJustify, taRightJustify, taCenter };
 constexpr auto kAlignments = std::to_array<EnumName<TAlignment>>(

@@ -1,7 +1,7 @@
-#include "ProgressBar.h"
+#include "toolkit/controls/ProgressBar.h"
 
-#include "Exception.h"
-#include "Properties.h"
+#include "toolkit/Exception.h"
+#include "toolkit/Properties.h"
 
 #include <algorithm>
 #include <commctrl.h>
@@ -70,7 +70,7 @@ LRESULT TProgressBar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         SendPosition();
         return 0;
     }
-    return TWindowedControl::WndProc(message, wParam, lParam);
+    return TSystemClassControl::WndProc(message, wParam, lParam);
 }
 
 void TProgressBar::FillCreateParams(CreateParams& params) {
@@ -90,11 +90,11 @@ void TProgressBar::SetProperty(const std::string& name, const DefValue& value, B
         {"Position", as::Int<&TProgressBar::SetPosition>},
     };
     if (!SetDeclared(*this, properties, name, value, binder))
-        TWindowedControl::SetProperty(name, value, binder);
+        TSystemClassControl::SetProperty(name, value, binder);
 }
 
 void TProgressBar::Describe(InspectRecord& record) const {
-    TWindowedControl::Describe(record);
+    TSystemClassControl::Describe(record);
     record.emplace_back("min", std::to_string(min_));
     record.emplace_back("max", std::to_string(max_));
     record.emplace_back("position", std::to_string(position_));

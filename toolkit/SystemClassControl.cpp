@@ -1,19 +1,19 @@
-#include "WindowedControl.h"
+#include "toolkit/SystemClassControl.h"
 
-#include "Exception.h"
-#include "Properties.h"
+#include "toolkit/Exception.h"
+#include "toolkit/Properties.h"
 
 #include <cstring>
 
-TWindowedControl::TWindowedControl() {
+TSystemClassControl::TSystemClassControl() {
     color_ = clWindow;
 }
 
-TWindowedControl::~TWindowedControl() {
+TSystemClassControl::~TSystemClassControl() {
     DestroyHandle();
 }
 
-void TWindowedControl::CreateHandle() {
+void TSystemClassControl::CreateHandle() {
     if (!parent_)
         throw Exception(Name + " has no parent window");
     // Making the parent's window makes its children's, this one's included.
@@ -50,11 +50,11 @@ void TWindowedControl::CreateHandle() {
     HandleCreated();
 }
 
-LRESULT TWindowedControl::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TSystemClassControl::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return (unicode_ ? CallWindowProcW : CallWindowProcA)(classProc_, handle_, message, wParam, lParam);
 }
 
-LRESULT TWindowedControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
+LRESULT TSystemClassControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_LBUTTONDOWN:
         clicked_ = true;
@@ -78,7 +78,7 @@ LRESULT TWindowedControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefaultProc(message, wParam, lParam);
 }
 
-bool TWindowedControl::Notify(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
+bool TSystemClassControl::Notify(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
     if (message != WM_CTLCOLOREDIT && message != WM_CTLCOLORSTATIC && message != WM_CTLCOLORLISTBOX)
         return false;
     // The control's own colours, resolved now so that system colours follow the user's scheme.
@@ -94,47 +94,47 @@ bool TWindowedControl::Notify(UINT message, WPARAM wParam, LPARAM, LRESULT& resu
     return true;
 }
 
-void TWindowedControl::SetBounds(int left, int top, int width, int height) {
+void TSystemClassControl::SetBounds(int left, int top, int width, int height) {
     TWinControl::SetBounds(left, top, width, height);
     if (handle_)
         MoveWindow(handle_, left_, top_, width_, height_, TRUE);
 }
 
-void TWindowedControl::SetVisible(bool visible) {
+void TSystemClassControl::SetVisible(bool visible) {
     visible_ = visible;
     if (handle_)
         ShowWindow(handle_, visible ? SW_SHOWNA : SW_HIDE);
 }
 
-void TWindowedControl::SetEnabled(bool enabled) {
+void TSystemClassControl::SetEnabled(bool enabled) {
     enabled_ = enabled;
     if (handle_)
         EnableWindow(handle_, enabled);
 }
 
-void TWindowedControl::SetFocus() {
+void TSystemClassControl::SetFocus() {
     ::SetFocus(Handle());
 }
 
-bool TWindowedControl::Focused() const {
+bool TSystemClassControl::Focused() const {
     return handle_ && GetFocus() == handle_;
 }
 
-void TWindowedControl::FontChanged() {
+void TSystemClassControl::FontChanged() {
     if (handle_)
         SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Handle()), TRUE);
 }
 
-void TWindowedControl::Invalidate() {
+void TSystemClassControl::Invalidate() {
     if (handle_)
         InvalidateRect(handle_, nullptr, TRUE);
 }
 
-void TWindowedControl::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
-    static constexpr Property<TWindowedControl> properties[] = {
-        {"TabOrder", as::Int<&TWindowedControl::TabOrder>},
-        {"TabStop", as::Bool<&TWindowedControl::TabStop>},
-        {"WantTabs", as::Bool<&TWindowedControl::WantTabs>},
+void TSystemClassControl::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    static constexpr Property<TSystemClassControl> properties[] = {
+        {"TabOrder", as::Int<&TSystemClassControl::TabOrder>},
+        {"TabStop", as::Bool<&TSystemClassControl::TabStop>},
+        {"WantTabs", as::Bool<&TSystemClassControl::WantTabs>},
     };
     if (!SetDeclared(*this, properties, name, value, binder))
         TWinControl::SetProperty(name, value, binder);

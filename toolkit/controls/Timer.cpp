@@ -1,7 +1,7 @@
-#include "Timer.h"
+#include "toolkit/controls/Timer.h"
 
-#include "Application.h"
-#include "Properties.h"
+#include "toolkit/Application.h"
+#include "toolkit/Properties.h"
 
 TTimer::~TTimer() {
     if (id_)

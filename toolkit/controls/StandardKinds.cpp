@@ -1,15 +1,15 @@
-#include "StandardKinds.h"
+#include "toolkit/controls/StandardKinds.h"
 
-#include "Bevel.h"
-#include "DirectoryListBox.h"
-#include "DriveComboBox.h"
-#include "Edit.h"
-#include "Image.h"
-#include "Label.h"
-#include "Menu.h"
-#include "ProgressBar.h"
-#include "SpeedButton.h"
-#include "Timer.h"
+#include "toolkit/controls/Bevel.h"
+#include "toolkit/controls/DirectoryListBox.h"
+#include "toolkit/controls/DriveComboBox.h"
+#include "toolkit/controls/Edit.h"
+#include "toolkit/controls/Image.h"
+#include "toolkit/controls/Label.h"
+#include "toolkit/controls/ProgressBar.h"
+#include "toolkit/controls/SpeedButton.h"
+#include "toolkit/controls/Timer.h"
+#include "toolkit/Menu.h"
 
 void RegisterStandardKinds() {
     RegisterComponentKind<TBevel>("TBevel");

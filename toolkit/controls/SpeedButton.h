@@ -2,7 +2,7 @@
 // the & of its caption presses it from the keyboard.
 #pragma once
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 class TSpeedButton : public TGraphicControl {
 public:

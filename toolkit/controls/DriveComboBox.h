@@ -2,11 +2,11 @@
 // directory list, it moves the list to the chosen drive and follows the list to other drives.
 #pragma once
 
-#include "WindowedControl.h"
+#include "toolkit/SystemClassControl.h"
 
 class TDirectoryListBox;
 
-class TDriveComboBox : public TWindowedControl {
+class TDriveComboBox : public TSystemClassControl {
 public:
     TDriveComboBox();
     ~TDriveComboBox() override;

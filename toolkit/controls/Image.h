@@ -2,8 +2,8 @@
 // unscaled from its top-left corner.
 #pragma once
 
-#include "Control.h"
-#include "Jpeg.h"
+#include "toolkit/Control.h"
+#include "toolkit/Jpeg.h"
 
 class TImage : public TGraphicControl {
 public:

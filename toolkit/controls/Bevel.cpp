@@ -1,6 +1,6 @@
-#include "Bevel.h"
+#include "toolkit/controls/Bevel.h"
 
-#include "Properties.h"
+#include "toolkit/Properties.h"
 
 namespace {
 void Line(HDC dc, int x1, int y1, int x2, int y2, TColor color) {

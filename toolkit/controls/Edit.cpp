@@ -1,8 +1,8 @@
-#include "Edit.h"
+#include "toolkit/controls/Edit.h"
 
-#include "Exception.h"
-#include "OemText.h"
-#include "Properties.h"
+#include "toolkit/Exception.h"
+#include "toolkit/OemText.h"
+#include "toolkit/Properties.h"
 
 std::string TCustomEdit::Text() const {
     if (!handle_)
@@ -38,7 +38,7 @@ void TCustomEdit::SetText(const std::string& text) {
 
 void TCustomEdit::CreateHandle() {
     standIn_ = NeedsOemStandIn(Font) ? OemStandInFont(Font) : ::Font();
-    TWindowedControl::CreateHandle();
+    TSystemClassControl::CreateHandle();
 }
 
 void TCustomEdit::HandleCreated() {
@@ -62,7 +62,7 @@ void TCustomEdit::FontChanged() {
         standIn_ = OemStandInFont(Font);
         SendMessageW(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(standIn_.Get()), TRUE);
     } else
-        TWindowedControl::FontChanged();
+        TSystemClassControl::FontChanged();
 }
 
 void TCustomEdit::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
@@ -71,11 +71,11 @@ void TCustomEdit::SetProperty(const std::string& name, const DefValue& value, Bi
         {"ReadOnly", as::Bool<&TCustomEdit::ReadOnly>},
     };
     if (!SetDeclared(*this, properties, name, value, binder))
-        TWindowedControl::SetProperty(name, value, binder);
+        TSystemClassControl::SetProperty(name, value, binder);
 }
 
 void TCustomEdit::Describe(InspectRecord& record) const {
-    TWindowedControl::Describe(record);
+    TSystemClassControl::Describe(record);
     record.emplace_back("text", Text());
     record.emplace_back("readonly", ReadOnly ? "1" : "0");
     if (handle_) {

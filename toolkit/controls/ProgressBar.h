@@ -3,9 +3,9 @@
 // reaches the control a frame later, unless it takes the bar to either end.
 #pragma once
 
-#include "WindowedControl.h"
+#include "toolkit/SystemClassControl.h"
 
-class TProgressBar : public TWindowedControl {
+class TProgressBar : public TSystemClassControl {
 public:
     TProgressBar();
 

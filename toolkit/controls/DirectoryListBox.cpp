@@ -1,10 +1,10 @@
-#include "DirectoryListBox.h"
+#include "toolkit/controls/DirectoryListBox.h"
 
-#include "DriveComboBox.h"
-#include "Properties.h"
-#include "ShellFunctions.h"
-#include "SystemError.h"
-#include "Text.h"
+#include "toolkit/controls/DriveComboBox.h"
+#include "toolkit/Properties.h"
+#include "toolkit/ShellFunctions.h"
+#include "toolkit/SystemError.h"
+#include "toolkit/Text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -184,7 +184,7 @@ void TDirectoryListBox::HandleCreated() {
 LRESULT TDirectoryListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_LBUTTONDBLCLK: {
-        LRESULT result = TWindowedControl::WndProc(message, wParam, lParam);
+        LRESULT result = TSystemClassControl::WndProc(message, wParam, lParam);
         // Below the last item the list still names the nearest one, which is not what was clicked.
         int index = LOWORD(SendMessageA(handle_, LB_ITEMFROMPOINT, 0, lParam));
         RECT r{};
@@ -197,7 +197,7 @@ LRESULT TDirectoryListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_GETDLGCODE:
         // Enter opens the entry, as a double click does, rather than pressing the window's button.
         if (wParam == VK_RETURN)
-            return TWindowedControl::WndProc(message, wParam, lParam) | DLGC_WANTMESSAGE;
+            return TSystemClassControl::WndProc(message, wParam, lParam) | DLGC_WANTMESSAGE;
         break;
     case WM_KEYDOWN:
         if (wParam == VK_RETURN) {
@@ -206,7 +206,7 @@ LRESULT TDirectoryListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     }
-    return TWindowedControl::WndProc(message, wParam, lParam);
+    return TSystemClassControl::WndProc(message, wParam, lParam);
 }
 
 bool TDirectoryListBox::Notify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -220,7 +220,7 @@ bool TDirectoryListBox::Notify(UINT message, WPARAM wParam, LPARAM lParam, LRESU
         result = TRUE;
         return true;
     }
-    return TWindowedControl::Notify(message, wParam, lParam, result);
+    return TSystemClassControl::Notify(message, wParam, lParam, result);
 }
 
 void TDirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item) {
@@ -237,11 +237,11 @@ void TDirectoryListBox::SetProperty(const std::string& name, const DefValue& val
         {"OnChange", as::Event<&TDirectoryListBox::OnChange>},
     };
     if (!SetDeclared(*this, properties, name, value, binder))
-        TWindowedControl::SetProperty(name, value, binder);
+        TSystemClassControl::SetProperty(name, value, binder);
 }
 
 void TDirectoryListBox::Describe(InspectRecord& record) const {
-    TWindowedControl::Describe(record);
+    TSystemClassControl::Describe(record);
     record.emplace_back("directory", directory_);
     std::string items;
     for (const Entry& entry : entries_)

@@ -1,9 +1,9 @@
 // Text boxes: a single-line edit, and a multi-line one that can be read-only with scroll bars.
 #pragma once
 
-#include "WindowedControl.h"
+#include "toolkit/SystemClassControl.h"
 
-class TCustomEdit : public TWindowedControl {
+class TCustomEdit : public TSystemClassControl {
 public:
     std::string Text() const;
     // Throws when the control cannot hold the whole text.

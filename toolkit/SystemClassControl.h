@@ -2,7 +2,7 @@
 // form: they take the keyboard focus, paint themselves and report to the form through messages.
 #pragma once
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 struct CreateParams {
     const char* className = nullptr;
@@ -12,10 +12,10 @@ struct CreateParams {
     bool unicode = false;
 };
 
-class TWindowedControl : public TWinControl {
+class TSystemClassControl : public TWinControl {
 public:
-    TWindowedControl();
-    ~TWindowedControl() override;
+    TSystemClassControl();
+    ~TSystemClassControl() override;
 
     int TabOrder = -1;
     bool TabStop = true;

@@ -1,7 +1,7 @@
-#include "Image.h"
+#include "toolkit/controls/Image.h"
 
-#include "Properties.h"
-#include "Resources.h"
+#include "toolkit/Properties.h"
+#include "toolkit/Resources.h"
 
 void TImage::SetPicture(const std::string& resource) {
     resource_ = resource;

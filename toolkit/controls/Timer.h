@@ -1,7 +1,7 @@
 // A timer whose ticks arrive through the message loop.
 #pragma once
 
-#include "Component.h"
+#include "toolkit/Component.h"
 
 class TTimer : public TComponent {
 public:

@@ -1,7 +1,7 @@
-#include "Label.h"
+#include "toolkit/controls/Label.h"
 
-#include "Properties.h"
-#include "Text.h"
+#include "toolkit/Properties.h"
+#include "toolkit/Text.h"
 
 TLabel::TLabel() {
     parentColor_ = true;

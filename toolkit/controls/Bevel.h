@@ -1,7 +1,7 @@
 // A bevel: a frame or box drawn raised or lowered, for grouping controls by eye.
 #pragma once
 
-#include "Control.h"
+#include "toolkit/Control.h"
 
 enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
 enum TBevelStyle { bsLowered, bsRaised };

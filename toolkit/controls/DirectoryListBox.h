@@ -2,11 +2,11 @@
 // subdirectories below it. The process's current directory follows the list's.
 #pragma once
 
-#include "WindowedControl.h"
+#include "toolkit/SystemClassControl.h"
 
 class TDriveComboBox;
 
-class TDirectoryListBox : public TWindowedControl {
+class TDirectoryListBox : public TSystemClassControl {
 public:
     TDirectoryListBox();
     ~TDirectoryListBox() override;

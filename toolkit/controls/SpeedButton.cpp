@@ -1,7 +1,7 @@
-#include "SpeedButton.h"
+#include "toolkit/controls/SpeedButton.h"
 
-#include "Properties.h"
-#include "Text.h"
+#include "toolkit/Properties.h"
+#include "toolkit/Text.h"
 
 #include <cctype>
 

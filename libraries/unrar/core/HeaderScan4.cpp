@@ -1,0 +1,196 @@
+// The RAR 4 half of the header scan: blocks with 16-bit CRCs and fixed-size fields.
+#include "Crc32.h"
+#include "HeaderScanParts.h"
+#include "Text.h"
+
+namespace unrar::scan {
+
+namespace {
+
+enum : uint8_t {
+    kMain4 = 0x73,
+    kFile4 = 0x74,
+    kSub4 = 0x7A,
+    kEnd4 = 0x7B,
+    kOldFirst4 = 0x75,
+    kOldLast4 = 0x79
+};
+enum : uint32_t {
+    kMainVolume = 0x0001,
+    kMainComment = 0x0002,
+    kMainNewNaming = 0x0010,
+    kMainEncrypted = 0x0080,
+    kMainFirstVolume = 0x0100,
+    kMainEncryptVersion = 0x0200,
+    kLongBlock = 0x8000,
+    kFileLarge = 0x0100,
+    kFileUnicode = 0x0200,
+    kFileDirectory = 0x00E0,
+    kEndMoreVolumes = 0x0001,
+    kEndDataCrc = 0x0002,
+    kEndVolumeNumber = 0x0008,
+};
+
+struct Rar4File {
+    uint64_t packSize, unpSize;
+    uint32_t host, crc, time, unpVer, method, attributes;
+    std::string name;
+};
+
+bool ParseFile4(const std::string& h, uint32_t flags, Rar4File& f) {
+    size_t size = h.size();
+    if (size < 32)
+        return false;
+    f.packSize = Le32(h, 7);
+    f.unpSize = Le32(h, 11);
+    f.host = static_cast<uint8_t>(h[15]);
+    f.crc = Le32(h, 16);
+    f.time = Le32(h, 20);
+    f.unpVer = static_cast<uint8_t>(h[24]);
+    f.method = static_cast<uint8_t>(h[25]);
+    uint32_t nameSize = Le16(h, 26);
+    f.attributes = Le32(h, 28);
+    size_t at = 32;
+    if (flags & kFileLarge) {
+        if (size < 40)
+            return false;
+        f.packSize |= uint64_t(Le32(h, 32)) << 32;
+        f.unpSize |= uint64_t(Le32(h, 36)) << 32;
+        at = 40;
+    }
+    if (at + nameSize > size)
+        return false;
+    f.name = h.substr(at, nameSize);
+    return true;
+}
+
+MemberRecord RecordOf4(const Rar4File& f, uint32_t flags, uint64_t offset) {
+    MemberRecord r;
+    r.storedName = f.name;
+    r.headerOffset = offset;
+    r.packSize = f.packSize;
+    r.unpSize = f.unpSize;
+    r.hostOS = f.host;
+    r.crc = f.crc;
+    r.hasCrc = true;
+    r.dosTime = f.time;
+    r.unpVer = f.unpVer;
+    r.method = f.method;
+    r.splitBefore = flags & RarContinuedBefore;
+    r.splitAfter = flags & RarContinuedAfter;
+    r.encrypted = flags & RarEncrypted;
+    bool windowsHost = f.host == kHostMsDos || f.host == kHostOs2 || f.host == kHostWin32;
+    bool unixHost = f.host == kHostUnix || f.host == kHostMac || f.host == kHostBeOs;
+    // The same tests libarchive makes, so that both agree on what is a directory.
+    r.directory = (flags & kFileDirectory) == kFileDirectory ||
+                  (windowsHost && (f.attributes & kAttrDirectory)) ||
+                  (unixHost && IsUnixModeDirectory(f.attributes));
+    r.attributes = unixHost ? AttributesOfMode(f.attributes) : f.attributes;
+    // The dictionary bits that share 0xE0 with the directory value mean nothing to a caller.
+    bool utf8 = false;
+    if (!(flags & kFileUnicode) && unixHost)
+        WideOfUtf8(f.name, &utf8);
+    if (utf8)
+        r.utf8Name = f.name;
+    r.flags = flags & (RarContinuedBefore | RarContinuedAfter | RarEncrypted | RarSolid);
+    if (r.directory)
+        r.flags |= RarDirectory;
+    return r;
+}
+
+void ParseInlineComment(const std::string& h, uint32_t flags, uint64_t offset, CommentBlock& comment) {
+    size_t at = 13 + ((flags & kMainEncryptVersion) ? 1 : 0);
+    if (h.size() < at + 13)
+        return;
+    uint32_t size = Le16(h, at + 5);
+    if (static_cast<uint8_t>(h[at + 2]) != 0x75 || size < 13 || at + size > h.size())
+        return;
+    comment.kind = CommentBlock::Kind::Rar4Inline;
+    comment.unpSize = Le16(h, at + 7);
+    comment.unpVer = static_cast<uint8_t>(h[at + 9]);
+    comment.method = static_cast<uint8_t>(h[at + 10]);
+    comment.crc = Le16(h, at + 11);
+    comment.dataOffset = offset + at + 13;
+    comment.packSize = size - 13;
+}
+
+} // namespace
+
+Block ReadBlock4(InputFile& file, uint64_t pos, bool& sawMain, VolumeLayout& layout) {
+    std::string h;
+    if (!ReadAt(file, pos, 7, h))
+        return Block::Stop(RarReadError);
+    if (h.empty()) // archives may end without an end header, but not inside a header
+        return Block::Stop(sawMain ? RarOk : RarBadArchive);
+    if (h.size() < 7)
+        return Block::Broken();
+    uint8_t type = static_cast<uint8_t>(h[2]);
+    uint32_t flags = Le16(h, 3);
+    uint32_t headSize = Le16(h, 5);
+    if (headSize < 7)
+        return Block::Broken();
+    if (!ReadAt(file, pos, headSize, h))
+        return Block::Stop(RarReadError);
+    if (h.size() < headSize || (Crc32(h.data() + 2, headSize - 2) & 0xFFFF) != Le16(h, 0))
+        return Block::Broken();
+    if (!sawMain && type != kMain4) {
+        // libarchive reads members that follow the signature without a main header.
+        sawMain = true;
+        layout.opening.assign(kSignature, kSignatureSize).append(1, '\0');
+        layout.headersEnd = pos;
+    }
+
+    uint64_t dataSize = 0;
+    if (type == kMain4) {
+        if (sawMain || headSize < 13)
+            return Block::Broken();
+        sawMain = true;
+        layout.isVolume = flags & kMainVolume;
+        layout.firstVolume = flags & kMainFirstVolume;
+        layout.newNaming = flags & kMainNewNaming;
+        layout.opening.assign(kSignature, kSignatureSize).append(1, '\0').append(h);
+        layout.headersEnd = pos + headSize;
+        if (flags & kMainComment)
+            ParseInlineComment(h, flags, pos, layout.comment);
+        if (flags & kMainEncrypted) {
+            layout.headersEncrypted = true;
+            return Block::Stop(RarOk);
+        }
+    } else if (type == kFile4 || type == kSub4) {
+        Rar4File f;
+        if (!ParseFile4(h, flags, f))
+            return Block::Broken();
+        dataSize = f.packSize;
+        if (type == kFile4) {
+            layout.members.push_back(RecordOf4(f, flags, pos));
+        } else if (f.name == "CMT" && layout.comment.kind == CommentBlock::Kind::None) {
+            CommentBlock& c = layout.comment;
+            c.kind = CommentBlock::Kind::Rar4Sub;
+            c.dataOffset = pos + headSize;
+            c.packSize = f.packSize;
+            c.unpSize = f.unpSize;
+            c.unpVer = f.unpVer;
+            c.method = f.method;
+            c.crc = f.crc;
+            c.encrypted = flags & RarEncrypted;
+        }
+    } else if (type == kEnd4) {
+        layout.endFound = true;
+        layout.moreVolumes = flags & kEndMoreVolumes;
+        size_t numberAt = 7 + ((flags & kEndDataCrc) ? 4 : 0);
+        if ((flags & kEndVolumeNumber) && h.size() >= numberAt + 2)
+            layout.volumeNumber = Le16(h, numberAt);
+        return Block::Stop(RarOk);
+    } else if (type >= kOldFirst4 && type <= kOldLast4) {
+        if (flags & kLongBlock) {
+            if (headSize < 11)
+                return Block::Broken();
+            dataSize = Le32(h, 7);
+        }
+    } else {
+        return Block::Broken(); // libarchive refuses unknown blocks as well
+    }
+    return Block::Next(headSize, dataSize);
+}
+
+} // namespace unrar::scan
