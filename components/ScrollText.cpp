@@ -50,31 +50,23 @@ TCustomScrollText::~TCustomScrollText() {
 }
 
 void TCustomScrollText::SetAlignment(TAlignment alignment) {
-    if (alignment != alignment_) {
-        alignment_ = alignment;
+    if (Change(alignment_, alignment))
         LayoutChanged();
-    }
 }
 
 void TCustomScrollText::SetTextStyle(TTextStyle style) {
-    if (style != textStyle_) {
-        textStyle_ = style;
+    if (Change(textStyle_, style))
         LayoutChanged();
-    }
 }
 
 void TCustomScrollText::SetColor(TColor color) {
-    if (color != color_) {
-        color_ = color;
+    if (Change(color_, color))
         LayoutChanged();
-    }
 }
 
 void TCustomScrollText::SetDepth(int depth) {
-    if (depth != depth_) {
-        depth_ = depth;
+    if (Change(depth_, depth))
         LayoutChanged();
-    }
 }
 
 void TCustomScrollText::SetFont(const TFont& font) {

@@ -234,7 +234,7 @@ void TMSOfficeCaption::SetNumColors(int count) {
             MessageDlg("The highest number of gradient colors possible is 256", mtError, mbOK);
         return;
     }
-    Change(numColors_, count);
+    ChangeDesign(numColors_, count);
 }
 
 void TMSOfficeCaption::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {

@@ -106,17 +106,17 @@ public:
     TCaptionText& CaptionText() const { return *captionText_; }
     TCompanyText& CompanyText() const { return *companyText_; }
     TColor ColorLeftActive() const { return colorLeftActive_; }
-    void SetColorLeftActive(TColor color) { Change(colorLeftActive_, color); }
+    void SetColorLeftActive(TColor color) { ChangeDesign(colorLeftActive_, color); }
     TColor ColorLeftInActive() const { return colorLeftInActive_; }
-    void SetColorLeftInActive(TColor color) { Change(colorLeftInActive_, color); }
+    void SetColorLeftInActive(TColor color) { ChangeDesign(colorLeftInActive_, color); }
     TColor ColorRightActive() const { return colorRightActive_; }
-    void SetColorRightActive(TColor color) { Change(colorRightActive_, color); }
+    void SetColorRightActive(TColor color) { ChangeDesign(colorRightActive_, color); }
     TColor ColorRightInActive() const { return colorRightInActive_; }
-    void SetColorRightInActive(TColor color) { Change(colorRightInActive_, color); }
+    void SetColorRightInActive(TColor color) { ChangeDesign(colorRightInActive_, color); }
     TGradEnabled Enabled() const { return enabled_; }
-    void SetEnabled(TGradEnabled enabled) { Change(enabled_, enabled); }
+    void SetEnabled(TGradEnabled enabled) { ChangeDesign(enabled_, enabled); }
     TJustification Justification() const { return justification_; }
-    void SetJustification(TJustification justification) { Change(justification_, justification); }
+    void SetJustification(TJustification justification) { ChangeDesign(justification_, justification); }
     int NumColors() const { return numColors_; }
     void SetNumColors(int count);
     TOnDrawCaption OnDrawCaption;
@@ -164,7 +164,7 @@ private:
     void SystemChanged();
     bool AppHook(UINT message, LPARAM lParam);
     void DesignChanged() const;
-    template <class T> void Change(T& field, T value) {
+    template <class T> void ChangeDesign(T& field, T value) {
         if (value != field) {
             field = value;
             DesignChanged();

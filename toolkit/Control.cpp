@@ -55,18 +55,14 @@ void TControl::SetVisible(bool visible) {
 }
 
 void TControl::SetEnabled(bool enabled) {
-    if (enabled != enabled_) {
-        enabled_ = enabled;
+    if (Change(enabled_, enabled))
         Invalidate();
-    }
 }
 
 void TControl::SetColor(TColor color) {
     parentColor_ = false;
-    if (color != color_) {
-        color_ = color;
+    if (Change(color_, color))
         Invalidate();
-    }
 }
 
 bool TControl::ShowHint() const {

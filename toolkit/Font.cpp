@@ -14,17 +14,13 @@ void TFont::Assign(const TFont& source) {
 }
 
 void TFont::SetName(const std::string& name) {
-    if (name != name_) {
-        name_ = name;
+    if (Change(name_, name))
         Changed();
-    }
 }
 
 void TFont::SetHeight(int height) {
-    if (height != height_) {
-        height_ = height;
+    if (Change(height_, height))
         Changed();
-    }
 }
 
 int TFont::Size() const {
@@ -36,24 +32,18 @@ void TFont::SetSize(int points) {
 }
 
 void TFont::SetStyle(TFontStyles style) {
-    if (style != style_) {
-        style_ = style;
+    if (Change(style_, style))
         Changed();
-    }
 }
 
 void TFont::SetCharset(BYTE charset) {
-    if (charset != charset_) {
-        charset_ = charset;
+    if (Change(charset_, charset))
         Changed();
-    }
 }
 
 void TFont::SetColor(TColor color) {
-    if (color != color_) {
-        color_ = color;
+    if (Change(color_, color))
         Changed();
-    }
 }
 
 bool TFont::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {

@@ -4,6 +4,7 @@
 #include "toolkit/Dialogs.h"
 #include "toolkit/InspectionProtocol.h"
 #include "toolkit/Menu.h"
+#include "toolkit/Properties.h"
 #include "toolkit/SystemClassControl.h"
 
 #include <commctrl.h>
@@ -56,17 +57,13 @@ void TForm::SetCaption(const std::string& caption) {
 }
 
 void TForm::SetBorderStyle(TBorderStyle style) {
-    if (style != borderStyle_) {
-        borderStyle_ = style;
+    if (Change(borderStyle_, style))
         RecreateWnd();
-    }
 }
 
 void TForm::SetBorderIcons(TBorderIcons icons) {
-    if (icons != borderIcons_) {
-        borderIcons_ = icons;
+    if (Change(borderIcons_, icons))
         RecreateWnd();
-    }
 }
 
 void TForm::SetBrushStyle(TBrushStyle style) {

@@ -7,17 +7,26 @@
 #include <string_view>
 #include <utility>
 
+namespace {
+
+// The modifiers as a shortcut's text names them, in their order.
+constexpr std::pair<std::string_view, TShortCut> kModifiers[] = {
+    {"Shift+", scShift}, {"Ctrl+", scCtrl}, {"Alt+", scAlt}};
+
+bool IsLetterOrDigit(unsigned key) {
+    return (key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z');
+}
+
+} // namespace
+
 std::string ShortCutToText(TShortCut shortCut) {
     std::string text;
-    if (shortCut & scShift)
-        text += "Shift+";
-    if (shortCut & scCtrl)
-        text += "Ctrl+";
-    if (shortCut & scAlt)
-        text += "Alt+";
+    for (auto [prefix, modifier] : kModifiers)
+        if (shortCut & modifier)
+            text += prefix;
     UINT key = shortCut & 0xFF;
     char name[64] = {};
-    if ((key >= '0' && key <= '9') || (key >= 'A' && key <= 'Z'))
+    if (IsLetterOrDigit(key))
         name[0] = static_cast<char>(key);
     else
         GetKeyNameTextA(static_cast<LONG>(MapVirtualKeyA(key, MAPVK_VK_TO_VSC)) << 16, name, sizeof name);
@@ -25,8 +34,6 @@ std::string ShortCutToText(TShortCut shortCut) {
 }
 
 TShortCut ShortCutOf(const DefValue& value) {
-    static constexpr std::pair<std::string_view, TShortCut> kModifiers[] = {
-        {"Shift+", scShift}, {"Ctrl+", scCtrl}, {"Alt+", scAlt}};
     std::string_view rest = value.Name();
     TShortCut shortCut = 0;
     for (auto [prefix, modifier] : kModifiers)
@@ -34,7 +41,7 @@ TShortCut ShortCutOf(const DefValue& value) {
             shortCut |= modifier;
             rest.remove_prefix(prefix.size());
         }
-    if (rest.size() != 1 || !((rest[0] >= '0' && rest[0] <= '9') || (rest[0] >= 'A' && rest[0] <= 'Z')))
+    if (rest.size() != 1 || !IsLetterOrDigit(static_cast<unsigned char>(rest[0])))
         value.Fail("a shortcut is Shift+, Ctrl+, Alt+ in this order, then a capital letter or a digit");
     return shortCut | static_cast<unsigned char>(rest[0]);
 }

@@ -24,6 +24,15 @@ template <class T> struct Property {
     void (*set)(T& self, const DefValue& value, Binder& binder);
 };
 
+// Stores a setter's new value; true when it differs from the old one, for setters that repaint or
+// recompute only then.
+template <class T, class V> bool Change(T& field, V&& value) {
+    if (field == value)
+        return false;
+    field = std::forward<V>(value);
+    return true;
+}
+
 // Applies a property of the table; false when the table does not have it.
 template <class T, std::size_t N>
 bool SetDeclared(T& self, const Property<T> (&table)[N], const std::string& name, const DefValue& value,

@@ -116,10 +116,6 @@ void TSystemClassControl::SetFocus() {
     ::SetFocus(Handle());
 }
 
-bool TSystemClassControl::Focused() const {
-    return handle_ && GetFocus() == handle_;
-}
-
 void TSystemClassControl::FontChanged() {
     if (handle_)
         SendMessageA(handle_, WM_SETFONT, reinterpret_cast<WPARAM>(Font.Handle()), TRUE);

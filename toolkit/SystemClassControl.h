@@ -26,7 +26,6 @@ public:
     void SetVisible(bool visible) override;
     void SetEnabled(bool enabled) override;
     void SetFocus();
-    bool Focused() const;
 
     // Messages the parent receives about this control: WM_COMMAND, WM_DRAWITEM, WM_MEASUREITEM,
     // WM_CTLCOLOR*. True when handled, with the result.

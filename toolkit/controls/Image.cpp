@@ -11,10 +11,8 @@ void TImage::SetPicture(const std::string& resource) {
 }
 
 void TImage::SetStretch(bool stretch) {
-    if (stretch != stretch_) {
-        stretch_ = stretch;
+    if (Change(stretch_, stretch))
         Invalidate();
-    }
 }
 
 void TImage::SetAutoSize(bool autoSize) {

@@ -8,8 +8,7 @@ TLabel::TLabel() {
 }
 
 void TLabel::SetCaption(const std::string& caption) {
-    if (caption != caption_) {
-        caption_ = caption;
+    if (Change(caption_, caption)) {
         AdjustSize();
         Invalidate();
     }
@@ -21,17 +20,13 @@ void TLabel::SetAutoSize(bool autoSize) {
 }
 
 void TLabel::SetTransparent(bool transparent) {
-    if (transparent != transparent_) {
-        transparent_ = transparent;
+    if (Change(transparent_, transparent))
         Invalidate();
-    }
 }
 
 void TLabel::SetAlignment(TAlignment alignment) {
-    if (alignment != alignment_) {
-        alignment_ = alignment;
+    if (Change(alignment_, alignment))
         Invalidate();
-    }
 }
 
 void TLabel::FontChanged() {

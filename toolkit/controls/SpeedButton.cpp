@@ -6,17 +6,13 @@
 #include <cctype>
 
 void TSpeedButton::SetCaption(const std::string& caption) {
-    if (caption != caption_) {
-        caption_ = caption;
+    if (Change(caption_, caption))
         Invalidate();
-    }
 }
 
 void TSpeedButton::SetFlat(bool flat) {
-    if (flat != flat_) {
-        flat_ = flat;
+    if (Change(flat_, flat))
         Invalidate();
-    }
 }
 
 char TSpeedButton::Accelerator() const {

@@ -9,17 +9,13 @@ TTimer::~TTimer() {
 }
 
 void TTimer::SetEnabled(bool enabled) {
-    if (enabled != enabled_) {
-        enabled_ = enabled;
+    if (Change(enabled_, enabled))
         Update();
-    }
 }
 
 void TTimer::SetInterval(unsigned milliseconds) {
-    if (milliseconds != interval_) {
-        interval_ = milliseconds;
+    if (Change(interval_, milliseconds))
         Update();
-    }
 }
 
 void TTimer::Update() {
