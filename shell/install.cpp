@@ -12,8 +12,6 @@
 #include "toolkit/Application.h"
 #include "toolkit/controls/StandardKinds.h"
 
-#include <commctrl.h>
-
 namespace {
 constexpr char kStartupFailure[] = "MIDAS Error";
 }
@@ -25,8 +23,6 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!MIDASok(MIDASstartBackgroundPlay(0)))
         MidasFailure(kStartupFailure);
 
-    INITCOMMONCONTROLSEX controls{sizeof controls, ICC_WIN95_CLASSES};
-    InitCommonControlsEx(&controls);
     RegisterStandardKinds();
     RegisterComponentsKinds();
     RegisterInstallationKinds();

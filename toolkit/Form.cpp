@@ -5,6 +5,7 @@
 #include "toolkit/InspectionProtocol.h"
 #include "toolkit/Menu.h"
 #include "toolkit/Properties.h"
+#include "toolkit/ShellFunctions.h"
 #include "toolkit/SystemClassControl.h"
 
 #include <commctrl.h>
@@ -148,9 +149,18 @@ void TForm::CreateHandle() {
         throw Exception("Cannot create the window " + Name);
     for (const auto& component : Components())
         component->OwnerHandleCreated();
-    tooltip_ = CreateWindowExA(WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr,
-                               WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT, CW_USEDEFAULT,
-                               CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr, instance, nullptr);
+    for (TControl* control : controls_)
+        if (auto* windowed = dynamic_cast<TSystemClassControl*>(control))
+            windowed->Handle();
+}
+
+// Made when there is first a hint to show: the tooltip class, like the progress bar's, is the
+// common controls', whose library the start of the program need not wait for.
+void TForm::CreateTooltip() {
+    CommonControlsNeeded();
+    tooltip_ = CreateWindowExA(
+        WS_EX_TOPMOST, TOOLTIPS_CLASSA, nullptr, WS_POPUP | TTS_NOPREFIX | TTS_ALWAYSTIP, CW_USEDEFAULT,
+        CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, handle_, nullptr, GetModuleHandleA(nullptr), nullptr);
     TOOLINFOA tool{};
     tool.cbSize = sizeof tool;
     tool.uFlags = TTF_IDISHWND;
@@ -158,9 +168,6 @@ void TForm::CreateHandle() {
     tool.uId = reinterpret_cast<UINT_PTR>(handle_);
     tool.lpszText = LPSTR_TEXTCALLBACKA;
     SendMessageA(tooltip_, TTM_ADDTOOLA, 0, reinterpret_cast<LPARAM>(&tool));
-    for (TControl* control : controls_)
-        if (auto* windowed = dynamic_cast<TSystemClassControl*>(control))
-            windowed->Handle();
 }
 
 void TForm::FocusFirstControl() {
@@ -443,5 +450,8 @@ void TForm::UpdateHint(TControl* control, const MSG& message) {
     }
     TControl* source = control ? control : this;
     hintText_ = source->ShowHint() ? source->Hint : "";
-    SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
+    if (!tooltip_ && !hintText_.empty())
+        CreateTooltip();
+    if (tooltip_)
+        SendMessageA(tooltip_, TTM_RELAYEVENT, 0, reinterpret_cast<LPARAM>(&message));
 }

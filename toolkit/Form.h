@@ -128,6 +128,7 @@ private:
     void RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
     void ContextMenu(LPARAM lParam);
     void UpdateHint(TControl* control, const MSG& message);
+    void CreateTooltip();
     LRESULT Inspect(HWND replyTo);
     void ApplyPosition();
     DWORD WindowStyle() const;

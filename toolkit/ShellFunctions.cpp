@@ -1,5 +1,6 @@
 #include "toolkit/ShellFunctions.h"
 
+#include <commctrl.h>
 #include <shellapi.h>
 #include <string>
 #include <winnetwk.h>
@@ -43,4 +44,13 @@ void ShellOpen(const std::string& path) {
     static auto* open = SystemFunction<decltype(ShellExecuteA)>("shell32.dll", "ShellExecuteA");
     if (open)
         open(nullptr, "open", path.c_str(), nullptr, nullptr, SW_SHOWNORMAL);
+}
+
+void CommonControlsNeeded() {
+    static const bool registered = [] {
+        auto* init = SystemFunction<decltype(InitCommonControlsEx)>("comctl32.dll", "InitCommonControlsEx");
+        INITCOMMONCONTROLSEX classes{sizeof classes, ICC_WIN95_CLASSES};
+        return init && init(&classes);
+    }();
+    (void)registered;
 }

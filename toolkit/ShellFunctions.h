@@ -14,3 +14,7 @@ HICON ShellSmallIcon(const char* path, bool opened = false);
 std::string NetworkShare(const char* drive);
 // Opens a file with its registered program, or a folder in a window of its own.
 void ShellOpen(const std::string& path);
+// Registers the common controls' window classes (the progress bar, the tooltip) before the first of
+// them is made. Their library, loaded with the program, made its start a tenth longer under Wine,
+// though the main window shows none of them.
+void CommonControlsNeeded();

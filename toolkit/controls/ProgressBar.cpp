@@ -2,6 +2,7 @@
 
 #include "toolkit/Exception.h"
 #include "toolkit/Properties.h"
+#include "toolkit/ShellFunctions.h"
 
 #include <algorithm>
 #include <commctrl.h>
@@ -74,6 +75,7 @@ LRESULT TProgressBar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void TProgressBar::FillCreateParams(CreateParams& params) {
+    CommonControlsNeeded();
     params.className = PROGRESS_CLASSA;
     params.style &= ~WS_TABSTOP;
 }
