@@ -8,7 +8,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <future>
 #include <random>
 
 namespace medium {
@@ -18,8 +17,6 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr size_t kBlock = 1 << 20;
-// Below this, starting a thread for the CRC costs more than it saves.
-constexpr size_t kParallelCrc = 256 << 10;
 
 // The CRC of A then B from those of A and B: a member split over volumes needs the CRC of each part and
 // of the whole, and the data is read through the CRC once. Zero bits are appended to A's CRC by squaring
@@ -165,17 +162,8 @@ public:
                 if (pending.empty())
                     Fail(first, "the data of " + m.entry.name + " ended early");
                 const size_t n = size_t(std::min<uint64_t>(left, pending.size()));
-                // A large block's CRC is taken on another core while the block is written; a
-                // failed write waits for it in the future's destructor, before the block can go.
-                if (n >= kParallelCrc) {
-                    std::future<uint32_t> crc =
-                        std::async(std::launch::async, unrar::Crc32, pending.data(), n, partCrc);
-                    out->Write(pending.data(), n);
-                    partCrc = crc.get();
-                } else {
-                    partCrc = unrar::Crc32(pending.data(), n, partCrc);
-                    out->Write(pending.data(), n);
-                }
+                partCrc = unrar::Crc32(pending.data(), n, partCrc);
+                out->Write(pending.data(), n);
                 pending = pending.subspan(n);
                 left -= n;
                 if (written)

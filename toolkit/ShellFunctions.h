@@ -1,6 +1,6 @@
-// The few functions of the Windows shell the program uses: icons for the drive box and the folder
-// list, a network drive's share, and opening a file or folder as Explorer would. They are bound on
-// first use, since shell32 and mpr loaded with the program (and what they bring: ole32, rpcrt4…)
+// The few functions of the Windows shell and common controls the program uses: icons for the drive
+// box and the folder list, a network drive's share, and opening a file or folder as Explorer would. They are
+// bound on first use, since shell32 and mpr loaded with the program (and what they bring: ole32, rpcrt4…)
 // lengthen its start while most runs need them late, if at all.
 #pragma once
 
