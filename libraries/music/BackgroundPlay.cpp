@@ -6,8 +6,8 @@
 
 namespace music {
 
-BackgroundPlay::BackgroundPlay(Mix mix)
-    : mix(std::move(mix)), stop(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
+BackgroundPlay::BackgroundPlay(Mix mix, Audible audible)
+    : mix(std::move(mix)), audible(std::move(audible)), stop(CreateEventA(nullptr, TRUE, FALSE, nullptr)) {
     if (!stop)
         throw Failure{ErrorCode::NoOutput};
     try {
@@ -26,12 +26,16 @@ BackgroundPlay::~BackgroundPlay() {
 }
 
 void BackgroundPlay::Run() {
-    // Finding the sound device can take the system tens of milliseconds: the program's windows do
-    // not wait for it.
-    output = OpenWaveOutput();
-    if (!output)
-        output = MakeSilentOutput();
+    // Opening the sound device takes Wine tens of milliseconds of loading libraries, which the
+    // program's start, loading its own at the same time, would wait for: it waits for the music.
+    output = MakeSilentOutput();
+    bool deviceTried = false;
     for (;;) {
+        if (!deviceTried && audible()) {
+            deviceTried = true;
+            if (std::unique_ptr<Output> device = OpenWaveOutput())
+                output = std::move(device);
+        }
         std::span<std::int16_t> block = output->NextBlock(stop);
         if (block.empty())
             return;

@@ -72,7 +72,11 @@ MIDASboolean Library::StartBackgroundPlay() {
         RequireInitialised();
         if (background)
             throw Failure{ErrorCode::BackgroundPlayRunning};
-        background = std::make_unique<BackgroundPlay>([this](std::span<std::int16_t> block) { Mix(block); });
+        background = std::make_unique<BackgroundPlay>([this](std::span<std::int16_t> block) { Mix(block); },
+                                                      [this] {
+                                                          std::lock_guard lock(mixing);
+                                                          return !playings.empty();
+                                                      });
         return MIDASboolean(1);
     });
 }
