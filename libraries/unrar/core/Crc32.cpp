@@ -55,7 +55,15 @@ CLMUL_TARGET uint32_t FoldCrc(const uint8_t* p, size_t size, uint32_t crc) {
     return uint32_t(_mm_extract_epi32(_mm_xor_si128(x, t), 1));
 }
 
-const bool kClmul = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+// Asked when first needed: a static initialiser may run before libgcc has read the processor's
+// features, and would then always take zlib's way.
+bool HasClmul() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("sse4.1");
+    }();
+    return has;
+}
 #endif
 
 } // namespace
@@ -63,7 +71,7 @@ const bool kClmul = __builtin_cpu_supports("pclmul") && __builtin_cpu_supports("
 uint32_t Crc32(const void* data, size_t size, uint32_t crc) {
     auto p = static_cast<const uint8_t*>(data);
 #ifdef CRC32_CLMUL
-    if (kClmul && size >= 64) {
+    if (size >= 64 && HasClmul()) {
         const size_t folded = size & ~size_t(15);
         crc = ~FoldCrc(p, folded, ~crc);
         p += folded;
