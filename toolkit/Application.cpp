@@ -62,12 +62,17 @@ void TApplication::HandleMessage() {
 }
 
 void TApplication::ProcessMessages() {
+    UINT remove = PM_REMOVE;
+    if (GetTickCount() - paintedAt_ < kFrameMs)
+        remove |= PM_QS_INPUT | PM_QS_POSTMESSAGE | PM_QS_SENDMESSAGE;
     MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+    while (PeekMessageA(&message, nullptr, 0, 0, remove)) {
         if (message.message == WM_QUIT) {
             terminated_ = true;
             return;
         }
+        if (message.message == WM_PAINT)
+            paintedAt_ = GetTickCount();
         ProcessMessage(message);
     }
 }

@@ -241,10 +241,13 @@ TEST(InstallRoad, BarsReachTheirEndsAndCancelStopsAfterTheMemberInProgress) {
         road.Press(form5, 'E');
         auto done = driver::WaitMessageBox(road.process->Pid(), "Information", kWait);
         EXPECT_EQ(done.text, "Install Completed!");
-        auto bars = BarsShown(form5);
-        ASSERT_EQ(bars.size(), 2u);
-        EXPECT_EQ(bars[0].first, bars[0].second);
-        EXPECT_EQ(bars[1], std::make_pair(2, 2));
+        // The bars are told of the last block within a frame.
+        EXPECT_TRUE(driver::WaitUntil(
+            [&] {
+                auto bars = BarsShown(form5);
+                return bars.size() == 2 && bars[0].first == bars[0].second && bars[1] == std::make_pair(2, 2);
+            },
+            1000));
         driver::PressOk(done.hwnd);
         EXPECT_EQ(Tree(road.Target()), expected);
     }

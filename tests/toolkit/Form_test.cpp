@@ -209,28 +209,64 @@ TEST(Timers, TicksArriveThroughTheMessageLoopUntilDisabled) {
     EXPECT_EQ(form.ticks, stopped);
 }
 
-// The stock bar is told of moves at most about once a frame: one held back still reaches it, and a
-// bar taken to either end shows it at once.
-TEST(ProgressBars, TheControlComesToTheLastPositionAndShowsTheEndsAtOnce) {
+// The stock bar is told of changes at most about once a frame, and what was held back still reaches
+// it: the last position and range, the ends included.
+TEST(ProgressBars, TheControlComesToTheLastStateWithinAFrame) {
     TButtonForm form;
     auto* bar = dynamic_cast<TProgressBar*>(form.FindComponent("Bar"));
     ASSERT_NE(bar, nullptr);
     form.Handle();
-    auto shown = [bar] { return int(SendMessageA(bar->Handle(), PBM_GETPOS, 0, 0)); };
-    for (int position : {10, 20, 30, 40})
-        bar->SetPosition(position);
-    EXPECT_EQ(bar->Position(), 40);
-    DWORD start = GetTickCount();
-    while (shown() != 40 && GetTickCount() - start < 1000) {
+    auto shown = [bar] {
+        return std::make_pair(int(SendMessageA(bar->Handle(), PBM_GETPOS, 0, 0)),
+                              int(SendMessageA(bar->Handle(), PBM_GETRANGE, FALSE, 0)));
+    };
+    for (auto [last, max] : {std::pair{40, 100}, {100, 100}, {0, 100}, {7, 7}}) {
+        for (int position : {10, 20, 30, 70})
+            bar->SetPosition(position);
+        bar->SetMax(max);
+        bar->SetPosition(last);
+        EXPECT_EQ(bar->Position(), last);
+        DWORD start = GetTickCount();
+        while (shown() != std::pair(last, max) && GetTickCount() - start < 1000) {
+            Application.ProcessMessages();
+            Sleep(1);
+        }
+        EXPECT_EQ(shown(), std::pair(last, max)) << last;
+        EXPECT_LT(GetTickCount() - start, 250u) << last;
+    }
+}
+
+HWND paintsOf = nullptr;
+int paints = 0;
+
+LRESULT CALLBACK CountPaints(int code, WPARAM removed, LPARAM message) {
+    const MSG& m = *reinterpret_cast<MSG*>(message);
+    if (code == HC_ACTION && removed == PM_REMOVE && m.message == WM_PAINT && m.hwnd == paintsOf)
+        ++paints;
+    return CallNextHookEx(nullptr, code, removed, message);
+}
+
+// Busy work that asks for its messages every millisecond has its window painted at most once a
+// frame, and what it held back is painted by the next call after a frame.
+TEST(ProcessMessages, BusyWorkPaintsAtMostOnceAFrameAndLeavesNothingUnpainted) {
+    TButtonForm form;
+    form.Show();
+    paintsOf = form.Handle();
+    HHOOK hook = SetWindowsHookExA(WH_GETMESSAGE, CountPaints, nullptr, GetCurrentThreadId());
+    ASSERT_NE(hook, nullptr);
+    constexpr DWORD kBusyMs = 250;
+    const DWORD start = GetTickCount();
+    while (GetTickCount() - start < kBusyMs) {
+        InvalidateRect(form.Handle(), nullptr, FALSE);
         Application.ProcessMessages();
         Sleep(1);
     }
-    EXPECT_EQ(shown(), 40);
-    for (int end : {100, 0, 100}) {
-        bar->SetPosition(50);
-        bar->SetPosition(end);
-        EXPECT_EQ(shown(), end);
-    }
+    EXPECT_GE(paints, 3);
+    EXPECT_LE(paints, int(kBusyMs / TApplication::kFrameMs) + 2);
+    Sleep(TApplication::kFrameMs);
+    Application.ProcessMessages();
+    EXPECT_FALSE(GetUpdateRect(form.Handle(), nullptr, FALSE));
+    UnhookWindowsHookEx(hook);
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "toolkit/controls/ProgressBar.h"
 
+#include "toolkit/Application.h"
 #include "toolkit/Exception.h"
 #include "toolkit/Properties.h"
 #include "toolkit/ShellFunctions.h"
@@ -8,9 +9,6 @@
 #include <commctrl.h>
 
 namespace {
-// A frame of a 60 Hz screen; GetTickCount steps by about 16 ms on Windows, so this gives 30 to 60 a
-// second.
-constexpr DWORD kFrameMs = 15;
 constexpr UINT_PTR kPendingTimer = 1;
 } // namespace
 
@@ -25,10 +23,7 @@ void TProgressBar::SetRange(int min, int max) {
     min_ = min;
     max_ = max;
     position_ = std::clamp(position_, min_, max_);
-    if (handle_) {
-        SendMessageA(handle_, PBM_SETRANGE32, static_cast<WPARAM>(min_), static_cast<LPARAM>(max_));
-        SendPosition();
-    }
+    Show();
 }
 
 void TProgressBar::SetMin(int min) {
@@ -40,35 +35,37 @@ void TProgressBar::SetMax(int max) {
 
 void TProgressBar::SetPosition(int position) {
     position_ = std::clamp(position, min_, max_);
-    if (handle_)
-        ShowPosition();
+    Show();
 }
 
-void TProgressBar::ShowPosition() {
-    if (position_ == shown_)
+void TProgressBar::Show() {
+    if (!handle_ || (min_ == shown_.min && max_ == shown_.max && position_ == shown_.position))
         return;
-    bool atEnd = position_ == min_ || position_ == max_;
-    if (!atEnd && GetTickCount() - shownAt_ < kFrameMs) {
+    if (GetTickCount() - shownAt_ < TApplication::kFrameMs) {
         if (!pending_)
-            pending_ = SetTimer(handle_, kPendingTimer, kFrameMs, nullptr) != 0;
+            pending_ = SetTimer(handle_, kPendingTimer, TApplication::kFrameMs, nullptr) != 0;
         return;
     }
-    SendPosition();
+    Send();
 }
 
-void TProgressBar::SendPosition() {
+// A new range is only drawn with the next paint; a new position is drawn at once, with the range.
+void TProgressBar::Send() {
     if (pending_) {
         KillTimer(handle_, kPendingTimer);
         pending_ = false;
     }
-    SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
-    shown_ = position_;
+    if (min_ != shown_.min || max_ != shown_.max)
+        SendMessageA(handle_, PBM_SETRANGE32, static_cast<WPARAM>(min_), static_cast<LPARAM>(max_));
+    if (position_ != shown_.position)
+        SendMessageA(handle_, PBM_SETPOS, static_cast<WPARAM>(position_), 0);
+    shown_ = {min_, max_, position_};
     shownAt_ = GetTickCount();
 }
 
 LRESULT TProgressBar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TIMER && wParam == kPendingTimer) {
-        SendPosition();
+        Send();
         return 0;
     }
     return TSystemClassControl::WndProc(message, wParam, lParam);
@@ -81,8 +78,9 @@ void TProgressBar::FillCreateParams(CreateParams& params) {
 }
 
 void TProgressBar::HandleCreated() {
-    SendMessageA(handle_, PBM_SETRANGE32, static_cast<WPARAM>(min_), static_cast<LPARAM>(max_));
-    SendPosition();
+    // The new control shows 0 of 0..100.
+    shown_ = {0, 100, 0};
+    Send();
 }
 
 void TProgressBar::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {

@@ -1,6 +1,7 @@
 // A progress bar whose position stays within its range. The stock control repaints on every move,
-// and a screen shows at most about sixty a second: a move that comes sooner after the last one shown
-// reaches the control a frame later, unless it takes the bar to either end.
+// and a screen shows at most about sixty a second: a change that comes sooner after the last one
+// shown reaches the control a frame later, together with any that follow it. Unpacking many small
+// files would otherwise spend more time painting the bar than writing them.
 #pragma once
 
 #include "toolkit/SystemClassControl.h"
@@ -27,14 +28,16 @@ protected:
 
 private:
     void SetRange(int min, int max);
-    void ShowPosition();
-    void SendPosition();
+    void Show();
+    void Send();
 
     int min_ = 0;
     int max_ = 100;
     int position_ = 0;
     // What the control shows, and when it was last told.
-    int shown_ = 0;
+    struct {
+        int min, max, position;
+    } shown_{0, 100, 0};
     DWORD shownAt_ = 0;
     bool pending_ = false;
 };
