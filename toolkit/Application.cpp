@@ -72,12 +72,11 @@ void TApplication::ProcessMessages() {
     }
 }
 
-bool TApplication::ProcessMessage(MSG& message) {
+void TApplication::ProcessMessage(MSG& message) {
     if (IsShortCut(message))
-        return true;
+        return;
     TranslateMessage(&message);
     DispatchMessageA(&message);
-    return true;
 }
 
 bool TApplication::IsShortCut(const MSG& message) {

@@ -60,7 +60,7 @@ private:
     void Minimize();
     void Restore();
 
-    bool ProcessMessage(MSG& message);
+    void ProcessMessage(MSG& message);
     bool IsShortCut(const MSG& message);
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -81,11 +81,9 @@ void TControl::Invalidate() {
         InvalidateOnParent(BoundsRect());
 }
 
-void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+void TControl::MouseDown(TMouseButton button) {
     if (button == mbLeft)
         clicked_ = true;
-    if (OnMouseDown)
-        OnMouseDown(this, button, shift, x, y);
 }
 
 void TControl::MouseMove(TShiftState shift, int x, int y) {
@@ -93,14 +91,12 @@ void TControl::MouseMove(TShiftState shift, int x, int y) {
         OnMouseMove(this, shift, x, y);
 }
 
-void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+void TControl::MouseUp(TMouseButton button, int x, int y) {
     bool click = button == mbLeft && clicked_ && x >= 0 && y >= 0 && x < width_ && y < height_;
     if (button == mbLeft)
         clicked_ = false;
     if (click)
         Click();
-    if (OnMouseUp)
-        OnMouseUp(this, button, shift, x, y);
 }
 
 void TControl::Click() {
@@ -121,7 +117,6 @@ void TControl::SetProperty(const std::string& name, const DefValue& value, Binde
         {"Visible", as::Bool<&TControl::SetVisible>},
         {"Enabled", as::Bool<&TControl::SetEnabled>},
         {"Color", as::Color<&TControl::SetColor>},
-        {"ParentColor", as::Bool<&TControl::parentColor_>},
         {"Hint", as::Text<&TControl::Hint>},
         {"ShowHint", as::Bool<&TControl::SetShowHint>},
         {"ParentShowHint", as::Bool<&TControl::parentShowHint_>},
@@ -135,8 +130,6 @@ void TControl::SetProperty(const std::string& name, const DefValue& value, Binde
              });
          }},
         {"OnClick", as::Event<&TControl::OnClick>},
-        {"OnMouseDown", as::Event<&TControl::OnMouseDown>},
-        {"OnMouseUp", as::Event<&TControl::OnMouseUp>},
         {"OnMouseMove", as::Event<&TControl::OnMouseMove>},
     };
     if (SetDeclared(*this, properties, name, value, binder))
@@ -231,8 +224,7 @@ TWinControl* TWinControl::FromHandle(HWND window) {
 
 void TWinControl::DestroyHandle() {
     if (handle_) {
-        HWND window = handle_;
-        DestroyWindow(window);
+        DestroyWindow(handle_);
         handle_ = nullptr;
     }
 }

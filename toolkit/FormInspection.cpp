@@ -3,27 +3,20 @@
 
 #include "toolkit/InspectionProtocol.h"
 
+#include <string_view>
+
 namespace {
 
 std::string Escaped(const std::string& text) {
+    // Each character of the first list is written as a backslash and the letter at its place in the second.
+    constexpr std::string_view kEscaped = "\\\t\n\r", kLetters = "\\tnr";
     std::string result;
     for (char c : text) {
-        switch (c) {
-        case '\\':
-            result += "\\\\";
-            break;
-        case '\t':
-            result += "\\t";
-            break;
-        case '\n':
-            result += "\\n";
-            break;
-        case '\r':
-            result += "\\r";
-            break;
-        default:
+        std::size_t at = kEscaped.find(c);
+        if (at == std::string_view::npos)
             result += c;
-        }
+        else
+            result += {'\\', kLetters[at]};
     }
     return result;
 }

@@ -87,10 +87,6 @@ TDirectoryListBox::~TDirectoryListBox() {
         driveCombo_->dirList_ = nullptr;
     // The window draws with the icons until it is gone.
     DestroyHandle();
-    if (openIcon_)
-        DestroyIcon(openIcon_);
-    if (closedIcon_)
-        DestroyIcon(closedIcon_);
 }
 
 char TDirectoryListBox::Drive() const {
@@ -174,9 +170,9 @@ void TDirectoryListBox::FillCreateParams(CreateParams& params) {
 
 void TDirectoryListBox::HandleCreated() {
     if (!openIcon_)
-        openIcon_ = FolderIcon(true);
+        openIcon_ = OwnedIcon(FolderIcon(true));
     if (!closedIcon_)
-        closedIcon_ = FolderIcon(false);
+        closedIcon_ = OwnedIcon(FolderIcon(false));
     SendMessageA(handle_, LB_SETITEMHEIGHT, 0, itemHeight_);
     Fill();
 }
@@ -227,8 +223,8 @@ void TDirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item) {
     if (item.itemID >= entries_.size())
         return;
     const Entry& entry = entries_[item.itemID];
-    DrawIconEntry(item, entry.level * kIndent, entry.open ? openIcon_ : closedIcon_, entry.name, Font, color_,
-                  enabled_);
+    DrawIconEntry(item, entry.level * kIndent, (entry.open ? openIcon_ : closedIcon_).Get(), entry.name, Font,
+                  color_, enabled_);
 }
 
 void TDirectoryListBox::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {

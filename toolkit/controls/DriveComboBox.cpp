@@ -43,9 +43,6 @@ TDriveComboBox::~TDriveComboBox() {
     SetDirList(nullptr);
     // The window draws with the icons until it is gone.
     DestroyHandle();
-    for (const DriveItem& drive : drives_)
-        if (drive.icon)
-            DestroyIcon(drive.icon);
 }
 
 void TDriveComboBox::SetDrive(char drive) {
@@ -101,7 +98,7 @@ void TDriveComboBox::ReadDrives() {
     char roots[26 * 4 + 1] = {};
     GetLogicalDriveStringsA(sizeof roots, roots);
     for (const char* root = roots; *root; root += std::strlen(root) + 1) {
-        DriveItem drive{Lower(root[0]), {Lower(root[0]), ':'}, nullptr};
+        DriveItem drive{Lower(root[0]), {Lower(root[0]), ':'}, OwnedIcon(ShellSmallIcon(root))};
         if (GetDriveTypeA(root) == DRIVE_REMOTE) {
             char local[] = {root[0], ':', '\0'};
             std::string remote = NetworkShare(local);
@@ -113,8 +110,7 @@ void TDriveComboBox::ReadDrives() {
                 label[0])
                 drive.text += std::string(" [") + label + "]";
         }
-        drive.icon = ShellSmallIcon(root);
-        drives_.push_back(drive);
+        drives_.push_back(std::move(drive));
     }
     SetErrorMode(oldMode);
     drivesRead_ = true;
@@ -144,17 +140,14 @@ void TDriveComboBox::HandleCreated() {
     for (const DriveItem& drive : drives_)
         SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.text.c_str()));
     Place();
-    if (!first) {
-        SelectDrive();
-        return;
-    }
-    if (dirList_ && dirList_->Drive())
+    if (first && dirList_ && dirList_->Drive())
         drive_ = dirList_->Drive();
     SelectDrive();
+    if (!first || !OnChange)
+        return;
     // The window is being made for whoever asked for it; a failing handler must not stop that.
     try {
-        if (OnChange)
-            OnChange(this);
+        OnChange(this);
     } catch (const std::exception& e) {
         Application.ShowException(e);
     }
@@ -204,7 +197,7 @@ void TDriveComboBox::DrawItem(const DRAWITEMSTRUCT& item) {
         return;
     }
     const DriveItem& drive = drives_[item.itemID];
-    DrawIconEntry(item, 0, drive.icon, drive.text, Font, color_, enabled_);
+    DrawIconEntry(item, 0, drive.icon.Get(), drive.text, Font, color_, enabled_);
 }
 
 void TDriveComboBox::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {

@@ -17,7 +17,6 @@ public:
     // failure is thrown and the box still shows the new drive.
     void SetDrive(char drive);
 
-    TDirectoryListBox* DirList() const { return dirList_; }
     void SetDirList(TDirectoryListBox* list);
 
     // Whenever the drive changes, and once when the window is made and the drives are first read.
@@ -38,7 +37,7 @@ private:
     struct DriveItem {
         char letter;
         std::string text;
-        HICON icon;
+        OwnedIcon icon;
     };
 
     void ReadDrives();
