@@ -5,6 +5,7 @@
 #include <exception>
 #include <functional>
 #include <list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,7 +70,7 @@ private:
     TForm* mainForm_ = nullptr;
     bool terminated_ = false;
     std::list<Hook> hooks_;
-    std::list<std::pair<UINT_PTR, std::function<void()>>> timers_;
+    std::map<UINT_PTR, std::function<void()>> timers_;
     UINT_PTR nextTimer_ = 1;
     std::vector<HWND> minimized_;
 };

@@ -32,10 +32,6 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     top_ = top;
     width_ = width;
     height_ = height;
-    BoundsChanged(old);
-}
-
-void TControl::BoundsChanged(const RECT& old) {
     if (visible_ && InvalidateOnParent(old))
         Invalidate();
 }

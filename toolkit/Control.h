@@ -71,7 +71,6 @@ public:
 
 protected:
     virtual void FontChanged() { Invalidate(); }
-    virtual void BoundsChanged(const RECT& old);
     // Repaints an area of the parent, if the parent has its window yet; false when it has not.
     bool InvalidateOnParent(const RECT& area);
 

@@ -28,7 +28,6 @@ constexpr auto kPositions =
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;
-constexpr TModalResult mrOk = 1;
 constexpr TModalResult mrCancel = 2;
 
 // The handlers a form offers its definition, by name.

@@ -21,7 +21,9 @@ std::string Escaped(const std::string& text) {
     return result;
 }
 
-void AppendRecord(std::string& text, const InspectRecord& record) {
+void AppendRecord(std::string& text, const TComponent& component) {
+    InspectRecord record;
+    component.Describe(record);
     for (std::size_t i = 0; i < record.size(); ++i) {
         if (i)
             text += '\t';
@@ -34,14 +36,9 @@ void AppendRecord(std::string& text, const InspectRecord& record) {
 
 LRESULT TForm::Inspect(HWND replyTo) {
     std::string text;
-    InspectRecord record;
-    Describe(record);
-    AppendRecord(text, record);
-    for (const auto& component : Components()) {
-        record.clear();
-        component->Describe(record);
-        AppendRecord(text, record);
-    }
+    AppendRecord(text, *this);
+    for (const auto& component : Components())
+        AppendRecord(text, *component);
     COPYDATASTRUCT data{kInspectionMarker, static_cast<DWORD>(text.size()), text.data()};
     SendMessageA(replyTo, WM_COPYDATA, reinterpret_cast<WPARAM>(handle_), reinterpret_cast<LPARAM>(&data));
     return 1;

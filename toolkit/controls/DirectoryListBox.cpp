@@ -206,17 +206,14 @@ LRESULT TDirectoryListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool TDirectoryListBox::Notify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message == WM_MEASUREITEM) {
+    if (message == WM_MEASUREITEM)
         reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(itemHeight_);
-        result = TRUE;
-        return true;
-    }
-    if (message == WM_DRAWITEM) {
+    else if (message == WM_DRAWITEM)
         DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
-        result = TRUE;
-        return true;
-    }
-    return TSystemClassControl::Notify(message, wParam, lParam, result);
+    else
+        return TSystemClassControl::Notify(message, wParam, lParam, result);
+    result = TRUE;
+    return true;
 }
 
 void TDirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item) {

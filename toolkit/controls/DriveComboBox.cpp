@@ -33,6 +33,19 @@ std::string DriveDirectory(char drive) {
     return length && length < sizeof path ? std::string(path, length) : std::string(relative) + "\\";
 }
 
+int TextHeight(const TFont& font) {
+    WindowDC screen(nullptr);
+    Selection selected(screen.Get(), font.Handle());
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(screen.Get(), &metrics);
+    return metrics.tmHeight;
+}
+
+// The dropped list's entries are at least as high as the icons.
+int ListItemHeight(const TFont& font) {
+    return std::max(16, TextHeight(font));
+}
+
 } // namespace
 
 TDriveComboBox::TDriveComboBox() {
@@ -116,18 +129,6 @@ void TDriveComboBox::ReadDrives() {
     drivesRead_ = true;
 }
 
-int TDriveComboBox::TextHeight() const {
-    WindowDC screen(nullptr);
-    Selection font(screen.Get(), Font.Handle());
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(screen.Get(), &metrics);
-    return metrics.tmHeight;
-}
-
-int TDriveComboBox::ListItemHeight() const {
-    return std::max(16, TextHeight());
-}
-
 void TDriveComboBox::FillCreateParams(CreateParams& params) {
     params.className = "COMBOBOX";
     params.style |= CBS_DROPDOWNLIST | CBS_OWNERDRAWFIXED | CBS_HASSTRINGS | WS_VSCROLL;
@@ -162,16 +163,16 @@ void TDriveComboBox::Place() {
     // The closed box is as high as its font makes it; the height the window is given is that of the
     // box with its list dropped.
     if (handle_)
-        SetWindowPos(handle_, nullptr, left_, top_, width_, height_ + kDroppedItems * ListItemHeight() + 2,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(handle_, nullptr, left_, top_, width_,
+                     height_ + kDroppedItems * ListItemHeight(Font) + 2, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool TDriveComboBox::Notify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_MEASUREITEM: {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        measure->itemHeight =
-            static_cast<UINT>(measure->itemID == static_cast<UINT>(-1) ? TextHeight() : ListItemHeight());
+        measure->itemHeight = static_cast<UINT>(
+            measure->itemID == static_cast<UINT>(-1) ? TextHeight(Font) : ListItemHeight(Font));
         result = TRUE;
         return true;
     }

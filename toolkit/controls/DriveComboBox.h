@@ -45,8 +45,6 @@ private:
     void Picked();
     void SelectDrive();
     void Place();
-    int TextHeight() const;
-    int ListItemHeight() const;
     void DrawItem(const DRAWITEMSTRUCT& item);
 
     char drive_ = 0;
