@@ -147,7 +147,6 @@ void TControl::Describe(InspectRecord& record) const {
     record.emplace_back("bounds", std::to_string(left_) + "," + std::to_string(top_) + "," +
                                       std::to_string(width_) + "," + std::to_string(height_));
     record.emplace_back("visible", visible_ ? "1" : "0");
-    record.emplace_back("enabled", enabled_ ? "1" : "0");
     record.emplace_back("color", Hex(static_cast<unsigned>(color_)));
     record.emplace_back("hint", Hint);
     record.emplace_back("showhint", ShowHint() ? "1" : "0");
@@ -155,7 +154,6 @@ void TControl::Describe(InspectRecord& record) const {
     record.emplace_back("font.height", std::to_string(Font.Height()));
     record.emplace_back("font.charset", std::to_string(Font.Charset()));
     record.emplace_back("font.color", Hex(static_cast<unsigned>(Font.Color())));
-    record.emplace_back("font.style", std::to_string(Font.Style()));
     record.emplace_back("popupmenu", PopupMenu ? PopupMenu->Name : "");
 }
 

@@ -251,8 +251,6 @@ void TForm::InsertChild(TComponent* child, const std::string&) {
 void TForm::Describe(InspectRecord& record) const {
     TWinControl::Describe(record);
     record.emplace_back("caption", caption_);
-    record.emplace_back("client", std::to_string(clientWidth_) + "," + std::to_string(clientHeight_));
-    record.emplace_back("active", handle_ && GetActiveWindow() == handle_ ? "1" : "0");
     record.emplace_back("hint.shown", hintText_);
 }
 

@@ -240,6 +240,4 @@ void TDirectoryListBox::Describe(InspectRecord& record) const {
     for (const Entry& entry : entries_)
         items += (items.empty() ? "" : "|") + entry.name;
     record.emplace_back("items", items);
-    int highlighted = handle_ ? static_cast<int>(SendMessageA(handle_, LB_GETCURSEL, 0, 0)) : current_;
-    record.emplace_back("itemindex", std::to_string(highlighted));
 }

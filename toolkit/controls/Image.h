@@ -20,7 +20,6 @@ public:
 private:
     void FitToPicture();
 
-    std::string resource_;
     Picture picture_;
     bool stretch_ = false;
     bool autoSize_ = false;
