@@ -77,12 +77,11 @@ void TApplication::ProcessMessages() {
     }
 }
 
-bool TApplication::ProcessMessage(MSG& message) {
+void TApplication::ProcessMessage(MSG& message) {
     if (IsShortCut(message))
-        return true;
+        return;
     TranslateMessage(&message);
     DispatchMessageA(&message);
-    return true;
 }
 
 bool TApplication::IsShortCut(const MSG& message) {
@@ -118,7 +117,7 @@ void TApplication::UnhookMainWindow(HookId id) {
 
 UINT_PTR TApplication::StartTimer(UINT interval, std::function<void()> tick) {
     UINT_PTR id = nextTimer_++;
-    timers_.emplace_back(id, std::move(tick));
+    timers_.emplace(id, std::move(tick));
     SetTimer(Handle(), id, interval, nullptr);
     return id;
 }
@@ -126,7 +125,7 @@ UINT_PTR TApplication::StartTimer(UINT interval, std::function<void()> tick) {
 void TApplication::StopTimer(UINT_PTR id) {
     if (handle_)
         KillTimer(handle_, id);
-    timers_.remove_if([id](const auto& timer) { return timer.first == id; });
+    timers_.erase(id);
 }
 
 LRESULT CALLBACK TApplication::WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -141,12 +140,11 @@ LRESULT CALLBACK TApplication::WndProc(HWND window, UINT message, WPARAM wParam,
         if (Application.TaskBarMessage(message, wParam, lParam))
             return 0;
         if (message == WM_TIMER) {
-            for (const auto& [id, tick] : Application.timers_)
-                if (id == wParam) {
-                    auto run = tick;
-                    run();
-                    break;
-                }
+            if (auto timer = Application.timers_.find(wParam); timer != Application.timers_.end()) {
+                // A copy, as the tick may stop its own timer.
+                auto tick = timer->second;
+                tick();
+            }
             return 0;
         }
     } catch (const std::exception& e) {

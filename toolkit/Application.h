@@ -5,6 +5,7 @@
 #include <exception>
 #include <functional>
 #include <list>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -67,7 +68,7 @@ private:
     void Minimize();
     void Restore();
 
-    bool ProcessMessage(MSG& message);
+    void ProcessMessage(MSG& message);
     bool IsShortCut(const MSG& message);
     static LRESULT CALLBACK WndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -77,7 +78,7 @@ private:
     bool terminated_ = false;
     DWORD paintedAt_ = 0;
     std::list<Hook> hooks_;
-    std::list<std::pair<UINT_PTR, std::function<void()>>> timers_;
+    std::map<UINT_PTR, std::function<void()>> timers_;
     UINT_PTR nextTimer_ = 1;
     std::vector<HWND> minimized_;
 };

@@ -1,5 +1,6 @@
 #include "toolkit/Component.h"
 
+#include <algorithm>
 #include <map>
 
 TComponent* TComponent::InsertComponent(std::unique_ptr<TComponent> component) {
@@ -9,10 +10,8 @@ TComponent* TComponent::InsertComponent(std::unique_ptr<TComponent> component) {
 }
 
 TComponent* TComponent::FindComponent(const std::string& name) const {
-    for (const auto& component : components_)
-        if (component->Name == name)
-            return component.get();
-    return nullptr;
+    auto found = std::ranges::find(components_, name, &TComponent::Name);
+    return found == components_.end() ? nullptr : found->get();
 }
 
 void TComponent::SetProperty(const std::string& name, const DefValue& value, Binder&) {

@@ -32,10 +32,6 @@ void TControl::SetBounds(int left, int top, int width, int height) {
     top_ = top;
     width_ = width;
     height_ = height;
-    BoundsChanged(old);
-}
-
-void TControl::BoundsChanged(const RECT& old) {
     if (visible_ && InvalidateOnParent(old))
         Invalidate();
 }
@@ -81,11 +77,9 @@ void TControl::Invalidate() {
         InvalidateOnParent(BoundsRect());
 }
 
-void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+void TControl::MouseDown(TMouseButton button) {
     if (button == mbLeft)
         clicked_ = true;
-    if (OnMouseDown)
-        OnMouseDown(this, button, shift, x, y);
 }
 
 void TControl::MouseMove(TShiftState shift, int x, int y) {
@@ -93,14 +87,12 @@ void TControl::MouseMove(TShiftState shift, int x, int y) {
         OnMouseMove(this, shift, x, y);
 }
 
-void TControl::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
+void TControl::MouseUp(TMouseButton button, int x, int y) {
     bool click = button == mbLeft && clicked_ && x >= 0 && y >= 0 && x < width_ && y < height_;
     if (button == mbLeft)
         clicked_ = false;
     if (click)
         Click();
-    if (OnMouseUp)
-        OnMouseUp(this, button, shift, x, y);
 }
 
 void TControl::Click() {
@@ -121,7 +113,6 @@ void TControl::SetProperty(const std::string& name, const DefValue& value, Binde
         {"Visible", as::Bool<&TControl::SetVisible>},
         {"Enabled", as::Bool<&TControl::SetEnabled>},
         {"Color", as::Color<&TControl::SetColor>},
-        {"ParentColor", as::Bool<&TControl::parentColor_>},
         {"Hint", as::Text<&TControl::Hint>},
         {"ShowHint", as::Bool<&TControl::SetShowHint>},
         {"ParentShowHint", as::Bool<&TControl::parentShowHint_>},
@@ -135,8 +126,6 @@ void TControl::SetProperty(const std::string& name, const DefValue& value, Binde
              });
          }},
         {"OnClick", as::Event<&TControl::OnClick>},
-        {"OnMouseDown", as::Event<&TControl::OnMouseDown>},
-        {"OnMouseUp", as::Event<&TControl::OnMouseUp>},
         {"OnMouseMove", as::Event<&TControl::OnMouseMove>},
     };
     if (SetDeclared(*this, properties, name, value, binder))
@@ -158,7 +147,6 @@ void TControl::Describe(InspectRecord& record) const {
     record.emplace_back("bounds", std::to_string(left_) + "," + std::to_string(top_) + "," +
                                       std::to_string(width_) + "," + std::to_string(height_));
     record.emplace_back("visible", visible_ ? "1" : "0");
-    record.emplace_back("enabled", enabled_ ? "1" : "0");
     record.emplace_back("color", Hex(static_cast<unsigned>(color_)));
     record.emplace_back("hint", Hint);
     record.emplace_back("showhint", ShowHint() ? "1" : "0");
@@ -166,7 +154,6 @@ void TControl::Describe(InspectRecord& record) const {
     record.emplace_back("font.height", std::to_string(Font.Height()));
     record.emplace_back("font.charset", std::to_string(Font.Charset()));
     record.emplace_back("font.color", Hex(static_cast<unsigned>(Font.Color())));
-    record.emplace_back("font.style", std::to_string(Font.Style()));
     record.emplace_back("popupmenu", PopupMenu ? PopupMenu->Name : "");
 }
 
@@ -231,8 +218,7 @@ TWinControl* TWinControl::FromHandle(HWND window) {
 
 void TWinControl::DestroyHandle() {
     if (handle_) {
-        HWND window = handle_;
-        DestroyWindow(window);
+        DestroyWindow(handle_);
         handle_ = nullptr;
     }
 }

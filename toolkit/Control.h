@@ -9,19 +9,9 @@
 
 enum TMouseButton { mbLeft, mbRight, mbMiddle };
 
-enum TShiftFlag : unsigned {
-    ssShift = 1,
-    ssAlt = 2,
-    ssCtrl = 4,
-    ssLeft = 8,
-    ssRight = 16,
-    ssMiddle = 32,
-    ssDouble = 64
-};
+enum TShiftFlag : unsigned { ssShift = 1, ssAlt = 2, ssCtrl = 4, ssLeft = 8, ssRight = 16, ssMiddle = 32 };
 using TShiftState = unsigned;
 
-using TMouseEvent =
-    std::function<void(TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y)>;
 using TMouseMoveEvent = std::function<void(TObject* Sender, TShiftState Shift, int X, int Y)>;
 
 class TWinControl;
@@ -31,7 +21,6 @@ class TControl : public TComponent {
 public:
     TControl();
 
-    TWinControl* Parent() const { return parent_; }
     // Joins the parent's controls above those already there.
     virtual void SetParent(TWinControl* parent);
 
@@ -59,8 +48,6 @@ public:
     TPopupMenu* PopupMenu = nullptr;
 
     TNotifyEvent OnClick;
-    TMouseEvent OnMouseDown;
-    TMouseEvent OnMouseUp;
     TMouseMoveEvent OnMouseMove;
 
     // Repaints the control's area of the parent.
@@ -69,9 +56,9 @@ public:
     virtual void Paint(HDC) {}
 
     // The parent routes the mouse here, in the control's coordinates.
-    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseDown(TMouseButton button);
     virtual void MouseMove(TShiftState shift, int x, int y);
-    virtual void MouseUp(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void MouseUp(TMouseButton button, int x, int y);
     virtual void Click();
     // A character typed that no focused control takes, upper case: true when it pressed this control.
     virtual bool TakeAccelerator(char) { return false; }
@@ -84,7 +71,6 @@ public:
 
 protected:
     virtual void FontChanged() { Invalidate(); }
-    virtual void BoundsChanged(const RECT& old);
     // Repaints an area of the parent, if the parent has its window yet; false when it has not.
     bool InvalidateOnParent(const RECT& area);
 

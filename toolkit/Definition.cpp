@@ -2,7 +2,9 @@
 
 #include "toolkit/Exception.h"
 
+#include <algorithm>
 #include <cctype>
+#include <charconv>
 #include <cstdint>
 
 void DefValue::Fail(const std::string& what) const {
@@ -35,27 +37,28 @@ bool DefValue::Bool() const {
 }
 
 TColor DefValue::Color() const {
-    if (kind == Kind::Integer)
-        return Int();
-    try {
-        return ColorFromName(Name());
-    } catch (const Exception& e) {
-        Fail(e.what());
-    }
-}
-
-void DefValue::FailUnknown() const {
-    Fail("unknown value '" + text + "'");
-}
-
-void DefValue::FailUnknownMember(const std::string& item) const {
-    Fail("unknown set member '" + item + "'");
-}
-
-const std::vector<std::string>& DefValue::SetItems() const {
-    if (kind != Kind::Set)
-        Fail("a set in brackets is expected");
-    return items;
+    // Any other colour is written as its number.
+    static constexpr auto kColors = std::to_array<EnumName<TColor>>({
+        {"clBlack", clBlack},
+        {"clGreen", clGreen},
+        {"clNavy", clNavy},
+        {"clGray", clGray},
+        {"clRed", clRed},
+        {"clLime", clLime},
+        {"clYellow", clYellow},
+        {"clBlue", clBlue},
+        {"clWhite", clWhite},
+        {"clActiveCaption", clActiveCaption},
+        {"clInactiveCaption", clInactiveCaption},
+        {"clWindow", clWindow},
+        {"clWindowText", clWindowText},
+        {"clCaptionText", clCaptionText},
+        {"clBtnFace", clBtnFace},
+        {"clBtnShadow", clBtnShadow},
+        {"clInactiveCaptionText", clInactiveCaptionText},
+        {"clBtnHighlight", clBtnHighlight},
+    });
+    return kind == Kind::Integer ? Int() : Enum(kColors);
 }
 
 namespace {
@@ -138,25 +141,18 @@ private:
             bool negative = c == '-';
             if (negative)
                 ++pos_;
-            int base = 10;
-            if (text_.substr(pos_, 2) == "0x") {
-                base = 16;
+            int base = text_.substr(pos_, 2) == "0x" ? 16 : 10;
+            if (base == 16)
                 pos_ += 2;
-            }
-            std::size_t digits = 0;
-            while (pos_ < text_.size() && std::isxdigit(static_cast<unsigned char>(text_[pos_])) &&
-                   (base == 16 || std::isdigit(static_cast<unsigned char>(text_[pos_])))) {
-                char d = static_cast<char>(std::tolower(static_cast<unsigned char>(text_[pos_++])));
-                value.integer = value.integer * base +
-                                (std::isdigit(static_cast<unsigned char>(d)) ? d - '0' : d - 'a' + 10);
-                if (value.integer > 0xFFFFFFFFLL)
-                    Fail("number out of range");
-                ++digits;
-            }
-            if (digits == 0)
+            std::uint64_t magnitude = 0;
+            const char* start = text_.data() + pos_;
+            auto [end, error] = std::from_chars(start, text_.data() + text_.size(), magnitude, base);
+            if (end == start)
                 Fail("digits expected");
-            if (negative)
-                value.integer = -value.integer;
+            if (error != std::errc() || magnitude > 0xFFFFFFFF)
+                Fail("number out of range");
+            pos_ += static_cast<std::size_t>(end - start);
+            value.integer = negative ? -static_cast<long long>(magnitude) : static_cast<long long>(magnitude);
         } else {
             value.kind = DefValue::Kind::Name;
             value.text = Word();
@@ -184,31 +180,19 @@ private:
             if (pos_ == text_.size())
                 Fail("string not closed");
             char e = text_[pos_++];
-            switch (e) {
-            case '\\':
-            case '"':
-                result += e;
-                break;
-            case 'n':
-                result += '\n';
-                break;
-            case 'r':
-                result += '\r';
-                break;
-            case 't':
-                result += '\t';
-                break;
-            case 'x': {
-                if (pos_ + 2 > text_.size() || !std::isxdigit(static_cast<unsigned char>(text_[pos_])) ||
-                    !std::isxdigit(static_cast<unsigned char>(text_[pos_ + 1])))
-                    Fail("two hexadecimal digits expected after \\x");
-                result += static_cast<char>(std::stoi(std::string(text_.substr(pos_, 2)), nullptr, 16));
-                pos_ += 2;
-                break;
+            // Each escape letter stands for the character at the same place in the second list.
+            constexpr std::string_view kEscapes = "\\\"nrt", kMeanings = "\\\"\n\r\t";
+            if (std::size_t at = kEscapes.find(e); at != std::string_view::npos) {
+                result += kMeanings[at];
+                continue;
             }
-            default:
+            if (e != 'x')
                 Fail(std::string("unknown escape \\") + e);
-            }
+            if (pos_ + 2 > text_.size() || !std::isxdigit(static_cast<unsigned char>(text_[pos_])) ||
+                !std::isxdigit(static_cast<unsigned char>(text_[pos_ + 1])))
+                Fail("two hexadecimal digits expected after \\x");
+            result += static_cast<char>(std::stoi(std::string(text_.substr(pos_, 2)), nullptr, 16));
+            pos_ += 2;
         }
     }
 
@@ -233,18 +217,16 @@ private:
     void EndOfLine() {
         SkipSpaces();
         if (Peek() == '#')
-            while (pos_ < text_.size() && text_[pos_] != '\n')
-                ++pos_;
+            SkipComment();
         if (pos_ < text_.size() && text_[pos_] == '\r')
             ++pos_;
         if (pos_ < text_.size() && text_[pos_] != '\n')
             Fail("end of line expected");
     }
 
-    void SkipSpaces() {
-        while (pos_ < text_.size() && (text_[pos_] == ' ' || text_[pos_] == '\t'))
-            ++pos_;
-    }
+    void SkipSpaces() { pos_ = std::min(text_.find_first_not_of(" \t", pos_), text_.size()); }
+
+    void SkipComment() { pos_ = std::min(text_.find('\n', pos_), text_.size()); }
 
     void SkipBlank() {
         for (;;) {
@@ -252,17 +234,14 @@ private:
                 ++pos_;
             if (Peek() != '#')
                 return;
-            while (pos_ < text_.size() && text_[pos_] != '\n')
-                ++pos_;
+            SkipComment();
         }
     }
 
     char Peek() const { return pos_ < text_.size() ? text_[pos_] : '\0'; }
 
     std::string Where() const {
-        int line = 1;
-        for (std::size_t i = 0; i < pos_ && i < text_.size(); ++i)
-            line += text_[i] == '\n';
+        auto line = 1 + std::count(text_.begin(), text_.begin() + std::min(pos_, text_.size()), '\n');
         return source_ + ":" + std::to_string(line);
     }
 

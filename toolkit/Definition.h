@@ -14,6 +14,7 @@
 
 #include "toolkit/Color.h"
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <string>
@@ -41,38 +42,26 @@ struct DefValue {
     bool Bool() const;
     TColor Color() const;
     template <class E, std::size_t N> E Enum(const std::array<EnumName<E>, N>& names) const {
-        return Find(names);
-    }
-    template <class E, std::size_t N> unsigned Set(const std::array<EnumName<E>, N>& names) const {
-        return Join(names);
-    }
-
-    [[noreturn]] void Fail(const std::string& what) const;
-
-private:
-    template <class Names> auto Find(const Names& names) const -> decltype(names.begin()->value) {
         for (const auto& entry : names)
             if (Name() == entry.name)
                 return entry.value;
-        FailUnknown();
+        Fail("unknown value '" + text + "'");
     }
-    template <class Names> unsigned Join(const Names& names) const {
+    template <class E, std::size_t N> unsigned Set(const std::array<EnumName<E>, N>& names) const {
+        if (kind != Kind::Set)
+            Fail("a set in brackets is expected");
         unsigned result = 0;
-        for (const auto& item : SetItems()) {
-            bool known = false;
-            for (const auto& entry : names)
-                if (item == entry.name) {
-                    result |= entry.value;
-                    known = true;
-                }
-            if (!known)
-                FailUnknownMember(item);
+        for (const auto& item : items) {
+            auto known = std::find_if(names.begin(), names.end(),
+                                      [&item](const auto& entry) { return item == entry.name; });
+            if (known == names.end())
+                Fail("unknown set member '" + item + "'");
+            result |= known->value;
         }
         return result;
     }
-    [[noreturn]] void FailUnknown() const;
-    [[noreturn]] void FailUnknownMember(const std::string& item) const;
-    const std::vector<std::string>& SetItems() const;
+
+    [[noreturn]] void Fail(const std::string& what) const;
 };
 
 struct DefProperty {

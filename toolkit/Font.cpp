@@ -23,10 +23,6 @@ void TFont::SetHeight(int height) {
         Changed();
 }
 
-int TFont::Size() const {
-    return -MulDiv(height_, 72, kPixelsPerInch);
-}
-
 void TFont::SetSize(int points) {
     SetHeight(-MulDiv(points, kPixelsPerInch, 72));
 }
@@ -50,7 +46,6 @@ bool TFont::SetProperty(const std::string& name, const DefValue& value, Binder& 
     static constexpr Property<TFont> properties[] = {
         {"Name", as::Text<&TFont::SetName>},
         {"Height", as::Int<&TFont::SetHeight>},
-        {"Size", as::Int<&TFont::SetSize>},
         {"Color", as::Color<&TFont::SetColor>},
         {"Charset", as::Enum<&TFont::SetCharset, kCharsets>},
         {"Style", as::Flags<&TFont::SetStyle, kFontStyles>},

@@ -35,7 +35,6 @@ public:
     // Negative: character height in pixels; positive: cell height.
     int Height() const { return height_; }
     void SetHeight(int height);
-    int Size() const;
     void SetSize(int points);
     TFontStyles Style() const { return style_; }
     void SetStyle(TFontStyles style);
@@ -44,7 +43,7 @@ public:
     TColor Color() const { return color_; }
     void SetColor(TColor color);
 
-    // Applies "Name", "Height", "Size", "Style", "Charset" or "Color" from a definition.
+    // Applies "Name", "Height", "Style", "Charset" or "Color" from a definition.
     bool SetProperty(const std::string& name, const DefValue& value, Binder& binder);
 
     HFONT Handle() const;

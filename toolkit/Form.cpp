@@ -24,21 +24,33 @@ bool IsOurWindow(HWND window) {
 bool focusStaysInProgram = false;
 
 TShiftState ShiftFromKeys(WPARAM keys) {
-    TShiftState shift = 0;
-    if (keys & MK_SHIFT)
-        shift |= ssShift;
-    if (keys & MK_CONTROL)
-        shift |= ssCtrl;
-    if (keys & MK_LBUTTON)
-        shift |= ssLeft;
-    if (keys & MK_RBUTTON)
-        shift |= ssRight;
-    if (keys & MK_MBUTTON)
-        shift |= ssMiddle;
-    if (GetKeyState(VK_MENU) < 0)
-        shift |= ssAlt;
+    static constexpr std::pair<WPARAM, TShiftState> kKeys[] = {{MK_SHIFT, ssShift},
+                                                               {MK_CONTROL, ssCtrl},
+                                                               {MK_LBUTTON, ssLeft},
+                                                               {MK_RBUTTON, ssRight},
+                                                               {MK_MBUTTON, ssMiddle}};
+    // A mouse message does not carry the Alt key.
+    TShiftState shift = GetKeyState(VK_MENU) < 0 ? TShiftState{ssAlt} : 0;
+    for (auto [key, flag] : kKeys)
+        if (keys & key)
+            shift |= flag;
     return shift;
 }
+
+// A border style's window styles, and whether the system menu brings minimise and maximise boxes.
+struct BorderLook {
+    DWORD style;
+    DWORD exStyle;
+    bool boxes;
+};
+constexpr BorderLook kBorderLooks[] = {
+    {WS_POPUP, 0, false},                                                   // bsNone
+    {WS_CAPTION | WS_BORDER, 0, true},                                      // bsSingle
+    {WS_CAPTION | WS_THICKFRAME, 0, true},                                  // bsSizeable
+    {WS_POPUP | WS_CAPTION, WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE, false}, // bsDialog
+    {WS_CAPTION | WS_BORDER, WS_EX_TOOLWINDOW, false},                      // bsToolWindow
+    {WS_CAPTION | WS_THICKFRAME, WS_EX_TOOLWINDOW, false},                  // bsSizeToolWin
+};
 
 } // namespace
 
@@ -84,49 +96,21 @@ void TForm::SetClientSize(int width, int height) {
         SetWindowPos(handle_, nullptr, 0, 0, width_, height_, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
-bool TForm::Active() const {
-    return handle_ && GetActiveWindow() == handle_;
-}
-
 DWORD TForm::WindowStyle() const {
-    DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS;
-    switch (borderStyle_) {
-    case bsNone:
-        return style | WS_POPUP;
-    case bsSingle:
-    case bsToolWindow:
-        style |= WS_CAPTION | WS_BORDER;
-        break;
-    case bsSizeable:
-    case bsSizeToolWin:
-        style |= WS_CAPTION | WS_THICKFRAME;
-        break;
-    case bsDialog:
-        style |= WS_POPUP | WS_CAPTION;
-        break;
-    }
-    if (borderIcons_ & biSystemMenu) {
-        style |= WS_SYSMENU;
-        if (borderStyle_ != bsDialog && borderStyle_ != bsToolWindow && borderStyle_ != bsSizeToolWin) {
-            if (borderIcons_ & biMinimize)
-                style |= WS_MINIMIZEBOX;
-            if (borderIcons_ & biMaximize)
-                style |= WS_MAXIMIZEBOX;
-        }
-    }
+    const BorderLook& look = kBorderLooks[borderStyle_];
+    DWORD style = WS_CLIPCHILDREN | WS_CLIPSIBLINGS | look.style;
+    if (borderStyle_ == bsNone || !(borderIcons_ & biSystemMenu))
+        return style;
+    style |= WS_SYSMENU;
+    if (look.boxes && (borderIcons_ & biMinimize))
+        style |= WS_MINIMIZEBOX;
+    if (look.boxes && (borderIcons_ & biMaximize))
+        style |= WS_MAXIMIZEBOX;
     return style;
 }
 
 DWORD TForm::WindowExStyle() const {
-    switch (borderStyle_) {
-    case bsDialog:
-        return WS_EX_DLGMODALFRAME | WS_EX_WINDOWEDGE;
-    case bsToolWindow:
-    case bsSizeToolWin:
-        return WS_EX_TOOLWINDOW;
-    default:
-        return 0;
-    }
+    return kBorderLooks[borderStyle_].exStyle;
 }
 
 void TForm::CreateHandle() {
@@ -195,7 +179,7 @@ void TForm::RecreateWnd() {
 }
 
 void TForm::ApplyPosition() {
-    if (Position == poScreenCenter || Position == poDesktopCenter) {
+    if (Position == poScreenCenter) {
         left_ = (GetSystemMetrics(SM_CXSCREEN) - width_) / 2;
         top_ = (GetSystemMetrics(SM_CYSCREEN) - height_) / 2;
         SetWindowPos(handle_, nullptr, left_, top_, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -267,8 +251,6 @@ void TForm::InsertChild(TComponent* child, const std::string&) {
 void TForm::Describe(InspectRecord& record) const {
     TWinControl::Describe(record);
     record.emplace_back("caption", caption_);
-    record.emplace_back("client", std::to_string(clientWidth_) + "," + std::to_string(clientHeight_));
-    record.emplace_back("active", Active() ? "1" : "0");
     record.emplace_back("hint.shown", hintText_);
 }
 
@@ -317,7 +299,7 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLORLISTBOX: {
-        if (auto* child = NotifiedControl(message, wParam, lParam)) {
+        if (auto* child = NotifiedControl(message, lParam)) {
             LRESULT result = 0;
             if (child->Notify(message, wParam, lParam, result))
                 return result;
@@ -357,7 +339,7 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return TWinControl::WndProc(message, wParam, lParam);
 }
 
-TSystemClassControl* TForm::NotifiedControl(UINT message, WPARAM wParam, LPARAM lParam) const {
+TSystemClassControl* TForm::NotifiedControl(UINT message, LPARAM lParam) const {
     HWND window = nullptr;
     if (message == WM_DRAWITEM)
         window = reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->hwndItem;
@@ -368,7 +350,6 @@ TSystemClassControl* TForm::NotifiedControl(UINT message, WPARAM wParam, LPARAM 
                                                  : nullptr;
     } else
         window = reinterpret_cast<HWND>(lParam);
-    (void)wParam;
     return dynamic_cast<TSystemClassControl*>(FromHandle(window));
 }
 
@@ -391,7 +372,6 @@ void TForm::PaintWindow() {
 
 void TForm::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-    TShiftState shift = ShiftFromKeys(wParam);
     TControl* under = ControlAtPos(point);
     if (message == WM_MOUSEMOVE) {
         MSG relayed{handle_, message, wParam, lParam, 0, {}};
@@ -403,15 +383,14 @@ void TForm::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
     int y = target ? point.y - target->Top() : point.y;
     switch (message) {
     case WM_MOUSEMOVE:
-        receiver->MouseMove(shift, x, y);
+        receiver->MouseMove(ShiftFromKeys(wParam), x, y);
         break;
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
     case WM_RBUTTONDOWN:
         mouseControl_ = under;
         SetCapture(handle_);
-        receiver->MouseDown(message == WM_RBUTTONDOWN ? mbRight : mbLeft,
-                            shift | (message == WM_LBUTTONDBLCLK ? TShiftState{ssDouble} : 0u), x, y);
+        receiver->MouseDown(message == WM_RBUTTONDOWN ? mbRight : mbLeft);
         break;
     case WM_LBUTTONUP:
     case WM_RBUTTONUP:
@@ -424,7 +403,7 @@ void TForm::RouteMouse(UINT message, WPARAM wParam, LPARAM lParam) {
             if (!PtInRect(&client, point))
                 x = y = -1;
         }
-        receiver->MouseUp(message == WM_RBUTTONUP ? mbRight : mbLeft, shift, x, y);
+        receiver->MouseUp(message == WM_RBUTTONUP ? mbRight : mbLeft, x, y);
         break;
     }
 }

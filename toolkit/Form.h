@@ -11,14 +11,7 @@
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
 using TBorderIcons = unsigned;
-enum TPosition {
-    poDesigned,
-    poDefault,
-    poDefaultPosOnly,
-    poDefaultSizeOnly,
-    poScreenCenter,
-    poDesktopCenter
-};
+enum TPosition { poDesigned, poScreenCenter };
 enum TBrushStyle { bsSolid, bsClear };
 constexpr auto kBorderStyles = std::to_array<EnumName<TBorderStyle>>({{"bsNone", bsNone},
                                                                       {"bsSingle", bsSingle},
@@ -30,16 +23,11 @@ constexpr auto kBorderIcons = std::to_array<EnumName<TBorderIcon>>({{"biSystemMe
                                                                     {"biMinimize", biMinimize},
                                                                     {"biMaximize", biMaximize},
                                                                     {"biHelp", biHelp}});
-constexpr auto kPositions = std::to_array<EnumName<TPosition>>({{"poDesigned", poDesigned},
-                                                                {"poDefault", poDefault},
-                                                                {"poDefaultPosOnly", poDefaultPosOnly},
-                                                                {"poDefaultSizeOnly", poDefaultSizeOnly},
-                                                                {"poScreenCenter", poScreenCenter},
-                                                                {"poDesktopCenter", poDesktopCenter}});
+constexpr auto kPositions =
+    std::to_array<EnumName<TPosition>>({{"poDesigned", poDesigned}, {"poScreenCenter", poScreenCenter}});
 
 using TModalResult = int;
 constexpr TModalResult mrNone = 0;
-constexpr TModalResult mrOk = 1;
 constexpr TModalResult mrCancel = 2;
 
 // The handlers a form offers its definition, by name.
@@ -73,12 +61,9 @@ public:
     TBorderIcons BorderIcons() const { return borderIcons_; }
     void SetBorderIcons(TBorderIcons icons);
     TPosition Position = poDesigned;
-    TBrushStyle BrushStyle() const { return brushStyle_; }
     void SetBrushStyle(TBrushStyle style);
     int ClientWidth() const { return clientWidth_; }
-    int ClientHeight() const { return clientHeight_; }
     void SetClientSize(int width, int height);
-    bool Active() const;
 
     TModalResult ModalResult = mrNone;
     TNotifyEvent OnCreate;
@@ -123,7 +108,7 @@ private:
     // The controls that take the focus from the keyboard, in tab order.
     std::vector<class TSystemClassControl*> TabStops() const;
     bool SelectNext(bool forward);
-    class TSystemClassControl* NotifiedControl(UINT message, WPARAM wParam, LPARAM lParam) const;
+    class TSystemClassControl* NotifiedControl(UINT message, LPARAM lParam) const;
     void PaintWindow();
     void RouteMouse(UINT message, WPARAM wParam, LPARAM lParam);
     void ContextMenu(LPARAM lParam);

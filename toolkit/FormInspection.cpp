@@ -3,32 +3,27 @@
 
 #include "toolkit/InspectionProtocol.h"
 
+#include <string_view>
+
 namespace {
 
 std::string Escaped(const std::string& text) {
+    // Each character of the first list is written as a backslash and the letter at its place in the second.
+    constexpr std::string_view kEscaped = "\\\t\n\r", kLetters = "\\tnr";
     std::string result;
     for (char c : text) {
-        switch (c) {
-        case '\\':
-            result += "\\\\";
-            break;
-        case '\t':
-            result += "\\t";
-            break;
-        case '\n':
-            result += "\\n";
-            break;
-        case '\r':
-            result += "\\r";
-            break;
-        default:
+        std::size_t at = kEscaped.find(c);
+        if (at == std::string_view::npos)
             result += c;
-        }
+        else
+            result += {'\\', kLetters[at]};
     }
     return result;
 }
 
-void AppendRecord(std::string& text, const InspectRecord& record) {
+void AppendRecord(std::string& text, const TComponent& component) {
+    InspectRecord record;
+    component.Describe(record);
     for (std::size_t i = 0; i < record.size(); ++i) {
         if (i)
             text += '\t';
@@ -41,14 +36,9 @@ void AppendRecord(std::string& text, const InspectRecord& record) {
 
 LRESULT TForm::Inspect(HWND replyTo) {
     std::string text;
-    InspectRecord record;
-    Describe(record);
-    AppendRecord(text, record);
-    for (const auto& component : Components()) {
-        record.clear();
-        component->Describe(record);
-        AppendRecord(text, record);
-    }
+    AppendRecord(text, *this);
+    for (const auto& component : Components())
+        AppendRecord(text, *component);
     COPYDATASTRUCT data{kInspectionMarker, static_cast<DWORD>(text.size()), text.data()};
     SendMessageA(replyTo, WM_COPYDATA, reinterpret_cast<WPARAM>(handle_), reinterpret_cast<LPARAM>(&data));
     return 1;

@@ -59,30 +59,23 @@ bool TForm::DialogKey(MSG message) {
     }
     if (key == VK_TAB)
         return SelectNext(!Held(VK_SHIFT));
-    for (TControl* control : controls_)
-        if (control->TakeDialogKey(static_cast<WORD>(key)))
-            return true;
-    return false;
+    return std::ranges::any_of(controls_,
+                               [key](TControl* c) { return c->TakeDialogKey(static_cast<WORD>(key)); });
 }
 
 bool TForm::IsShortCut(WORD key) {
+    static constexpr std::pair<int, TShortCut> kModifiers[] = {
+        {VK_SHIFT, scShift}, {VK_CONTROL, scCtrl}, {VK_MENU, scAlt}};
     TShortCut shortCut = key;
-    if (GetKeyState(VK_SHIFT) < 0)
-        shortCut |= scShift;
-    if (GetKeyState(VK_CONTROL) < 0)
-        shortCut |= scCtrl;
-    if (GetKeyState(VK_MENU) < 0)
-        shortCut |= scAlt;
-    for (const auto& component : Components())
-        if (component->DispatchShortCut(shortCut))
-            return true;
-    return false;
+    for (auto [modifierKey, modifier] : kModifiers)
+        if (Held(modifierKey))
+            shortCut |= modifier;
+    return std::ranges::any_of(Components(),
+                               [shortCut](const auto& c) { return c->DispatchShortCut(shortCut); });
 }
 
 bool TForm::DialogChar(char key) {
     char upper = static_cast<char>(std::toupper(static_cast<unsigned char>(key)));
-    for (TControl* control : controls_)
-        if (control->TakeAccelerator(upper))
-            return true;
-    return false;
+    return std::ranges::any_of(controls_,
+                               [upper](TControl* control) { return control->TakeAccelerator(upper); });
 }

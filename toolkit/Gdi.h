@@ -82,9 +82,6 @@ public:
     MemoryDC(HDC reference, int width, int height)
         : dc_(CreateCompatibleDC(reference)), bitmap_(CreateCompatibleBitmap(reference, width, height)),
           selection_(dc_.Get(), bitmap_.Get()) {}
-    MemoryDC(const MemoryDC&) = delete;
-    MemoryDC& operator=(const MemoryDC&) = delete;
-    ~MemoryDC() = default;
     HDC Get() const { return dc_.Get(); }
 
 private:

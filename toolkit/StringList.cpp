@@ -59,32 +59,20 @@ void TStringList::Assign(const TStringList& source) {
 }
 
 bool TStringList::Find(const std::string& name, int& index) const {
-    int low = 0, high = Count() - 1;
-    while (low <= high) {
-        int middle = (low + high) / 2;
-        int order = Compare(lines_[middle], name);
-        if (order == 0) {
-            index = middle;
-            return true;
-        }
-        if (order < 0)
-            low = middle + 1;
-        else
-            high = middle - 1;
-    }
-    index = low;
-    return false;
+    auto place =
+        std::lower_bound(lines_.begin(), lines_.end(), name,
+                         [](const std::string& a, const std::string& b) { return Compare(a, b) < 0; });
+    index = static_cast<int>(place - lines_.begin());
+    return place != lines_.end() && Compare(*place, name) == 0;
 }
 
 int TStringList::IndexOf(const std::string& line) const {
-    if (sorted_) {
-        int index;
+    int index = -1;
+    if (sorted_)
         return Find(line, index) ? index : -1;
-    }
-    for (int i = 0; i < Count(); ++i)
-        if (Compare(lines_[i], line) == 0)
-            return i;
-    return -1;
+    auto found = std::find_if(lines_.begin(), lines_.end(),
+                              [&line](const std::string& other) { return Compare(other, line) == 0; });
+    return found == lines_.end() ? -1 : static_cast<int>(found - lines_.begin());
 }
 
 std::string TStringList::Text() const {

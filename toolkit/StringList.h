@@ -9,7 +9,6 @@ class TStringList {
 public:
     // A sorted list keeps its order on every Add and takes no name twice; names compare without
     // regard to letter case, as the user's locale orders them.
-    bool Sorted() const { return sorted_; }
     void SetSorted(bool sorted);
 
     int Count() const { return static_cast<int>(lines_.size()); }

@@ -3,6 +3,7 @@
 #include "toolkit/Exception.h"
 #include "toolkit/Properties.h"
 
+#include <algorithm>
 #include <cstring>
 
 TSystemClassControl::TSystemClassControl() {
@@ -25,9 +26,8 @@ void TSystemClassControl::CreateHandle() {
                    (TabStop ? WS_TABSTOP : 0);
     FillCreateParams(params);
     // Its place among the parent's controls is its identifier, for the messages that carry only that.
-    UINT_PTR id = 1;
-    while (id <= parent_->Controls().size() && parent_->Controls()[id - 1] != this)
-        ++id;
+    const std::vector<TControl*>& siblings = parent_->Controls();
+    UINT_PTR id = std::ranges::find(siblings, this) - siblings.begin() + 1;
     HWND window = nullptr;
     unicode_ = params.unicode;
     if (unicode_) {
@@ -129,7 +129,6 @@ void TSystemClassControl::Invalidate() {
 void TSystemClassControl::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
     static constexpr Property<TSystemClassControl> properties[] = {
         {"TabOrder", as::Int<&TSystemClassControl::TabOrder>},
-        {"TabStop", as::Bool<&TSystemClassControl::TabStop>},
         {"WantTabs", as::Bool<&TSystemClassControl::WantTabs>},
     };
     if (!SetDeclared(*this, properties, name, value, binder))

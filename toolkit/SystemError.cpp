@@ -10,5 +10,3 @@ std::string SystemErrorText(DWORD code) {
         return "System error " + std::to_string(code);
     return std::string(text, length);
 }
-
-EInOutError::EInOutError(DWORD code) : Exception(SystemErrorText(code)), code_(code) {}

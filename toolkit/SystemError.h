@@ -5,14 +5,10 @@
 
 #include <windows.h>
 
-class EInOutError : public Exception {
-public:
-    explicit EInOutError(DWORD code);
-    DWORD Code() const { return code_; }
-
-private:
-    DWORD code_;
-};
-
 // The system's text for an error code, without its trailing line break.
 std::string SystemErrorText(DWORD code);
+
+class EInOutError : public Exception {
+public:
+    explicit EInOutError(DWORD code) : Exception(SystemErrorText(code)) {}
+};

@@ -15,14 +15,10 @@ void TBevel::Paint(HDC dc) {
     TColor first = style_ == bsLowered ? clBtnShadow : clBtnHighlight;
     TColor second = style_ == bsLowered ? clBtnHighlight : clBtnShadow;
     int w = width_, h = height_;
-    switch (shape_) {
-    case bsBox:
+    if (shape_ == bsBox) {
         Line(dc, 0, h - 1, 0, 0, first);
         Line(dc, 0, 0, w - 1, 0, first);
-        Line(dc, w - 1, 0, w - 1, h - 1, second);
-        Line(dc, w - 1, h - 1, -1, h - 1, second);
-        break;
-    case bsFrame:
+    } else {
         // Two nested outlines, one pixel apart, make the engraved or embossed groove.
         Line(dc, 0, h - 2, 0, 0, first);
         Line(dc, 0, 0, w - 1, 0, first);
@@ -30,28 +26,9 @@ void TBevel::Paint(HDC dc) {
         Line(dc, w - 2, h - 2, -1, h - 2, first);
         Line(dc, 1, h - 3, 1, 1, second);
         Line(dc, 1, 1, w - 2, 1, second);
-        Line(dc, w - 1, 0, w - 1, h - 1, second);
-        Line(dc, w - 1, h - 1, -1, h - 1, second);
-        break;
-    case bsTopLine:
-        Line(dc, 0, 0, w, 0, first);
-        Line(dc, 0, 1, w, 1, second);
-        break;
-    case bsBottomLine:
-        Line(dc, 0, h - 2, w, h - 2, first);
-        Line(dc, 0, h - 1, w, h - 1, second);
-        break;
-    case bsLeftLine:
-        Line(dc, 0, 0, 0, h, first);
-        Line(dc, 1, 0, 1, h, second);
-        break;
-    case bsRightLine:
-        Line(dc, w - 2, 0, w - 2, h, first);
-        Line(dc, w - 1, 0, w - 1, h, second);
-        break;
-    case bsSpacer:
-        break;
     }
+    Line(dc, w - 1, 0, w - 1, h - 1, second);
+    Line(dc, w - 1, h - 1, -1, h - 1, second);
 }
 
 void TBevel::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {

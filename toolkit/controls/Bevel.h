@@ -3,15 +3,9 @@
 
 #include "toolkit/Control.h"
 
-enum TBevelShape { bsBox, bsFrame, bsTopLine, bsBottomLine, bsLeftLine, bsRightLine, bsSpacer };
+enum TBevelShape { bsBox, bsFrame };
 enum TBevelStyle { bsLowered, bsRaised };
-constexpr auto kBevelShapes = std::to_array<EnumName<TBevelShape>>({{"bsBox", bsBox},
-                                                                    {"bsFrame", bsFrame},
-                                                                    {"bsTopLine", bsTopLine},
-                                                                    {"bsBottomLine", bsBottomLine},
-                                                                    {"bsLeftLine", bsLeftLine},
-                                                                    {"bsRightLine", bsRightLine},
-                                                                    {"bsSpacer", bsSpacer}});
+constexpr auto kBevelShapes = std::to_array<EnumName<TBevelShape>>({{"bsBox", bsBox}, {"bsFrame", bsFrame}});
 constexpr auto kBevelStyles =
     std::to_array<EnumName<TBevelStyle>>({{"bsLowered", bsLowered}, {"bsRaised", bsRaised}});
 

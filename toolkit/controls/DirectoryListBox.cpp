@@ -87,10 +87,6 @@ TDirectoryListBox::~TDirectoryListBox() {
         driveCombo_->dirList_ = nullptr;
     // The window draws with the icons until it is gone.
     DestroyHandle();
-    if (openIcon_)
-        DestroyIcon(openIcon_);
-    if (closedIcon_)
-        DestroyIcon(closedIcon_);
 }
 
 char TDirectoryListBox::Drive() const {
@@ -174,9 +170,9 @@ void TDirectoryListBox::FillCreateParams(CreateParams& params) {
 
 void TDirectoryListBox::HandleCreated() {
     if (!openIcon_)
-        openIcon_ = FolderIcon(true);
+        openIcon_ = OwnedIcon(FolderIcon(true));
     if (!closedIcon_)
-        closedIcon_ = FolderIcon(false);
+        closedIcon_ = OwnedIcon(FolderIcon(false));
     SendMessageA(handle_, LB_SETITEMHEIGHT, 0, itemHeight_);
     Fill();
 }
@@ -210,25 +206,22 @@ LRESULT TDirectoryListBox::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 bool TDirectoryListBox::Notify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (message == WM_MEASUREITEM) {
+    if (message == WM_MEASUREITEM)
         reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->itemHeight = static_cast<UINT>(itemHeight_);
-        result = TRUE;
-        return true;
-    }
-    if (message == WM_DRAWITEM) {
+    else if (message == WM_DRAWITEM)
         DrawItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
-        result = TRUE;
-        return true;
-    }
-    return TSystemClassControl::Notify(message, wParam, lParam, result);
+    else
+        return TSystemClassControl::Notify(message, wParam, lParam, result);
+    result = TRUE;
+    return true;
 }
 
 void TDirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item) {
     if (item.itemID >= entries_.size())
         return;
     const Entry& entry = entries_[item.itemID];
-    DrawIconEntry(item, entry.level * kIndent, entry.open ? openIcon_ : closedIcon_, entry.name, Font, color_,
-                  enabled_);
+    DrawIconEntry(item, entry.level * kIndent, (entry.open ? openIcon_ : closedIcon_).Get(), entry.name, Font,
+                  color_, enabled_);
 }
 
 void TDirectoryListBox::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
@@ -247,6 +240,4 @@ void TDirectoryListBox::Describe(InspectRecord& record) const {
     for (const Entry& entry : entries_)
         items += (items.empty() ? "" : "|") + entry.name;
     record.emplace_back("items", items);
-    int highlighted = handle_ ? static_cast<int>(SendMessageA(handle_, LB_GETCURSEL, 0, 0)) : current_;
-    record.emplace_back("itemindex", std::to_string(highlighted));
 }

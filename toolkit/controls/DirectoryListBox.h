@@ -19,7 +19,6 @@ public:
     // The lower-case letter of the directory's drive, or 0 for a network path.
     char Drive() const;
 
-    int ItemHeight() const { return itemHeight_; }
     void SetItemHeight(int height);
 
     TNotifyEvent OnChange;
@@ -52,7 +51,7 @@ private:
     std::vector<Entry> entries_;
     int current_ = 0;
     int itemHeight_ = 16;
-    HICON openIcon_ = nullptr;
-    HICON closedIcon_ = nullptr;
+    OwnedIcon openIcon_;
+    OwnedIcon closedIcon_;
     TDriveComboBox* driveCombo_ = nullptr;
 };

@@ -33,6 +33,19 @@ std::string DriveDirectory(char drive) {
     return length && length < sizeof path ? std::string(path, length) : std::string(relative) + "\\";
 }
 
+int TextHeight(const TFont& font) {
+    WindowDC screen(nullptr);
+    Selection selected(screen.Get(), font.Handle());
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(screen.Get(), &metrics);
+    return metrics.tmHeight;
+}
+
+// The dropped list's entries are at least as high as the icons.
+int ListItemHeight(const TFont& font) {
+    return std::max(16, TextHeight(font));
+}
+
 } // namespace
 
 TDriveComboBox::TDriveComboBox() {
@@ -43,9 +56,6 @@ TDriveComboBox::~TDriveComboBox() {
     SetDirList(nullptr);
     // The window draws with the icons until it is gone.
     DestroyHandle();
-    for (const DriveItem& drive : drives_)
-        if (drive.icon)
-            DestroyIcon(drive.icon);
 }
 
 void TDriveComboBox::SetDrive(char drive) {
@@ -101,7 +111,7 @@ void TDriveComboBox::ReadDrives() {
     char roots[26 * 4 + 1] = {};
     GetLogicalDriveStringsA(sizeof roots, roots);
     for (const char* root = roots; *root; root += std::strlen(root) + 1) {
-        DriveItem drive{Lower(root[0]), {Lower(root[0]), ':'}, nullptr};
+        DriveItem drive{Lower(root[0]), {Lower(root[0]), ':'}, OwnedIcon(ShellSmallIcon(root))};
         if (GetDriveTypeA(root) == DRIVE_REMOTE) {
             char local[] = {root[0], ':', '\0'};
             std::string remote = NetworkShare(local);
@@ -113,23 +123,10 @@ void TDriveComboBox::ReadDrives() {
                 label[0])
                 drive.text += std::string(" [") + label + "]";
         }
-        drive.icon = ShellSmallIcon(root);
-        drives_.push_back(drive);
+        drives_.push_back(std::move(drive));
     }
     SetErrorMode(oldMode);
     drivesRead_ = true;
-}
-
-int TDriveComboBox::TextHeight() const {
-    WindowDC screen(nullptr);
-    Selection font(screen.Get(), Font.Handle());
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(screen.Get(), &metrics);
-    return metrics.tmHeight;
-}
-
-int TDriveComboBox::ListItemHeight() const {
-    return std::max(16, TextHeight());
 }
 
 void TDriveComboBox::FillCreateParams(CreateParams& params) {
@@ -144,17 +141,14 @@ void TDriveComboBox::HandleCreated() {
     for (const DriveItem& drive : drives_)
         SendMessageA(handle_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(drive.text.c_str()));
     Place();
-    if (!first) {
-        SelectDrive();
-        return;
-    }
-    if (dirList_ && dirList_->Drive())
+    if (first && dirList_ && dirList_->Drive())
         drive_ = dirList_->Drive();
     SelectDrive();
+    if (!first || !OnChange)
+        return;
     // The window is being made for whoever asked for it; a failing handler must not stop that.
     try {
-        if (OnChange)
-            OnChange(this);
+        OnChange(this);
     } catch (const std::exception& e) {
         Application.ShowException(e);
     }
@@ -169,16 +163,16 @@ void TDriveComboBox::Place() {
     // The closed box is as high as its font makes it; the height the window is given is that of the
     // box with its list dropped.
     if (handle_)
-        SetWindowPos(handle_, nullptr, left_, top_, width_, height_ + kDroppedItems * ListItemHeight() + 2,
-                     SWP_NOZORDER | SWP_NOACTIVATE);
+        SetWindowPos(handle_, nullptr, left_, top_, width_,
+                     height_ + kDroppedItems * ListItemHeight(Font) + 2, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
 bool TDriveComboBox::Notify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     switch (message) {
     case WM_MEASUREITEM: {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
-        measure->itemHeight =
-            static_cast<UINT>(measure->itemID == static_cast<UINT>(-1) ? TextHeight() : ListItemHeight());
+        measure->itemHeight = static_cast<UINT>(
+            measure->itemID == static_cast<UINT>(-1) ? TextHeight(Font) : ListItemHeight(Font));
         result = TRUE;
         return true;
     }
@@ -204,7 +198,7 @@ void TDriveComboBox::DrawItem(const DRAWITEMSTRUCT& item) {
         return;
     }
     const DriveItem& drive = drives_[item.itemID];
-    DrawIconEntry(item, 0, drive.icon, drive.text, Font, color_, enabled_);
+    DrawIconEntry(item, 0, drive.icon.Get(), drive.text, Font, color_, enabled_);
 }
 
 void TDriveComboBox::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {

@@ -17,7 +17,6 @@ public:
     // failure is thrown and the box still shows the new drive.
     void SetDrive(char drive);
 
-    TDirectoryListBox* DirList() const { return dirList_; }
     void SetDirList(TDirectoryListBox* list);
 
     // Whenever the drive changes, and once when the window is made and the drives are first read.
@@ -38,7 +37,7 @@ private:
     struct DriveItem {
         char letter;
         std::string text;
-        HICON icon;
+        OwnedIcon icon;
     };
 
     void ReadDrives();
@@ -46,8 +45,6 @@ private:
     void Picked();
     void SelectDrive();
     void Place();
-    int TextHeight() const;
-    int ListItemHeight() const;
     void DrawItem(const DRAWITEMSTRUCT& item);
 
     char drive_ = 0;

@@ -78,13 +78,9 @@ void TCustomEdit::Describe(InspectRecord& record) const {
     TSystemClassControl::Describe(record);
     record.emplace_back("text", Text());
     record.emplace_back("readonly", ReadOnly ? "1" : "0");
-    if (handle_) {
-        BYTE charset = 0;
-        record.emplace_back(
-            "drawn.face",
-            DrawnFace(reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0)), &charset));
-        record.emplace_back("drawn.charset", std::to_string(charset));
-    }
+    if (handle_)
+        record.emplace_back("drawn.face",
+                            DrawnFace(reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0))));
 }
 
 void TEdit::FillCreateParams(CreateParams& params) {

@@ -4,7 +4,6 @@
 #include "toolkit/Resources.h"
 
 void TImage::SetPicture(const std::string& resource) {
-    resource_ = resource;
     picture_ = DecodeJpeg(ResourceData(resource));
     FitToPicture();
     Invalidate();
@@ -57,8 +56,6 @@ void TImage::SetProperty(const std::string& name, const DefValue& value, Binder&
 
 void TImage::Describe(InspectRecord& record) const {
     TGraphicControl::Describe(record);
-    record.emplace_back("picture", resource_);
     record.emplace_back("picture.size",
                         std::to_string(picture_.width) + "," + std::to_string(picture_.height));
-    record.emplace_back("stretch", stretch_ ? "1" : "0");
 }

@@ -9,8 +9,6 @@ class TImage : public TGraphicControl {
 public:
     // Names the program's resource holding the JPEG.
     void SetPicture(const std::string& resource);
-    const Picture& Image() const { return picture_; }
-    bool Stretch() const { return stretch_; }
     void SetStretch(bool stretch);
     // The control takes the picture's size.
     void SetAutoSize(bool autoSize);
@@ -22,7 +20,6 @@ public:
 private:
     void FitToPicture();
 
-    std::string resource_;
     Picture picture_;
     bool stretch_ = false;
     bool autoSize_ = false;

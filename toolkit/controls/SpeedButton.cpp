@@ -10,11 +10,6 @@ void TSpeedButton::SetCaption(const std::string& caption) {
         Invalidate();
 }
 
-void TSpeedButton::SetFlat(bool flat) {
-    if (Change(flat_, flat))
-        Invalidate();
-}
-
 char TSpeedButton::Accelerator() const {
     for (std::size_t i = 0; i + 1 < caption_.size(); ++i) {
         if (caption_[i] != '&')
@@ -26,44 +21,39 @@ char TSpeedButton::Accelerator() const {
     return 0;
 }
 
-void TSpeedButton::SetState(bool down, bool hot) {
-    if (down != down_ || hot != hot_) {
-        down_ = down;
-        hot_ = hot;
+void TSpeedButton::SetDown(bool down) {
+    if (Change(down_, down))
         Invalidate();
-    }
 }
 
 void TSpeedButton::SetEnabled(bool enabled) {
     if (!enabled)
-        SetState(false, false);
+        SetDown(false);
     TGraphicControl::SetEnabled(enabled);
 }
 
-void TSpeedButton::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+void TSpeedButton::MouseDown(TMouseButton button) {
     if (button == mbLeft && enabled_)
-        SetState(true, true);
-    TGraphicControl::MouseDown(button, shift, x, y);
+        SetDown(true);
+    TGraphicControl::MouseDown(button);
 }
 
 void TSpeedButton::MouseMove(TShiftState shift, int x, int y) {
-    bool inside = x >= 0 && y >= 0 && x < width_ && y < height_;
     // While pressed, the button looks down only with the pointer over it.
-    SetState(clicked_ && inside, inside);
+    SetDown(clicked_ && x >= 0 && y >= 0 && x < width_ && y < height_);
     TGraphicControl::MouseMove(shift, x, y);
 }
 
-void TSpeedButton::MouseUp(TMouseButton button, TShiftState shift, int x, int y) {
-    SetState(false, x >= 0 && y >= 0 && x < width_ && y < height_);
-    TGraphicControl::MouseUp(button, shift, x, y);
+void TSpeedButton::MouseUp(TMouseButton button, int x, int y) {
+    SetDown(false);
+    TGraphicControl::MouseUp(button, x, y);
 }
 
 void TSpeedButton::Paint(HDC dc) {
     RECT r{0, 0, width_, height_};
     Brush face(CreateSolidBrush(ColorToRGB(clBtnFace)));
     FillRect(dc, &r, face.Get());
-    if (!flat_ || hot_ || down_)
-        DrawEdge(dc, &r, down_ ? EDGE_SUNKEN : (flat_ ? BDR_RAISEDINNER : EDGE_RAISED), BF_RECT);
+    DrawEdge(dc, &r, down_ ? EDGE_SUNKEN : EDGE_RAISED, BF_RECT);
     if (down_)
         OffsetRect(&r, 1, 1);
     Selection font(dc, Font.Handle());
@@ -88,7 +78,6 @@ bool TSpeedButton::TakeDialogKey(WORD key) {
 void TSpeedButton::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
     static constexpr Property<TSpeedButton> properties[] = {
         {"Caption", as::Text<&TSpeedButton::SetCaption>},
-        {"Flat", as::Bool<&TSpeedButton::SetFlat>},
         {"Default", as::Bool<&TSpeedButton::Default>},
         {"Cancel", as::Bool<&TSpeedButton::Cancel>},
     };

@@ -8,8 +8,6 @@ class TSpeedButton : public TGraphicControl {
 public:
     const std::string& Caption() const { return caption_; }
     void SetCaption(const std::string& caption);
-    // Flat buttons show their frame only while the pointer is over them.
-    void SetFlat(bool flat);
 
     // The accelerator letter of the caption, upper case, or 0.
     char Accelerator() const;
@@ -18,9 +16,9 @@ public:
     bool Cancel = false;
 
     void Paint(HDC dc) override;
-    void MouseDown(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseDown(TMouseButton button) override;
     void MouseMove(TShiftState shift, int x, int y) override;
-    void MouseUp(TMouseButton button, TShiftState shift, int x, int y) override;
+    void MouseUp(TMouseButton button, int x, int y) override;
     void SetEnabled(bool enabled) override;
     bool TakeAccelerator(char upper) override;
     bool TakeDialogKey(WORD key) override;
@@ -28,10 +26,8 @@ public:
     void Describe(InspectRecord& record) const override;
 
 private:
-    void SetState(bool down, bool hot);
+    void SetDown(bool down);
 
     std::string caption_;
-    bool flat_ = false;
     bool down_ = false;
-    bool hot_ = false;
 };
