@@ -23,7 +23,7 @@ void TProgressBar::SetRange(int min, int max) {
     min_ = min;
     max_ = max;
     position_ = std::clamp(position_, min_, max_);
-    Show();
+    ShowState();
 }
 
 void TProgressBar::SetMin(int min) {
@@ -35,10 +35,10 @@ void TProgressBar::SetMax(int max) {
 
 void TProgressBar::SetPosition(int position) {
     position_ = std::clamp(position, min_, max_);
-    Show();
+    ShowState();
 }
 
-void TProgressBar::Show() {
+void TProgressBar::ShowState() {
     if (!handle_ || (min_ == shown_.min && max_ == shown_.max && position_ == shown_.position))
         return;
     if (GetTickCount() - shownAt_ < TApplication::kFrameMs) {
@@ -46,11 +46,11 @@ void TProgressBar::Show() {
             pending_ = SetTimer(handle_, kPendingTimer, TApplication::kFrameMs, nullptr) != 0;
         return;
     }
-    Send();
+    SendState();
 }
 
 // A new range is only drawn with the next paint; a new position is drawn at once, with the range.
-void TProgressBar::Send() {
+void TProgressBar::SendState() {
     if (pending_) {
         KillTimer(handle_, kPendingTimer);
         pending_ = false;
@@ -65,7 +65,7 @@ void TProgressBar::Send() {
 
 LRESULT TProgressBar::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_TIMER && wParam == kPendingTimer) {
-        Send();
+        SendState();
         return 0;
     }
     return TSystemClassControl::WndProc(message, wParam, lParam);
@@ -80,7 +80,7 @@ void TProgressBar::FillCreateParams(CreateParams& params) {
 void TProgressBar::HandleCreated() {
     // The new control shows 0 of 0..100.
     shown_ = {0, 100, 0};
-    Send();
+    SendState();
 }
 
 void TProgressBar::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {

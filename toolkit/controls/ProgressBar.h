@@ -28,8 +28,8 @@ protected:
 
 private:
     void SetRange(int min, int max);
-    void Show();
-    void Send();
+    void ShowState();
+    void SendState();
 
     int min_ = 0;
     int max_ = 100;
