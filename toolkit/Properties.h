@@ -49,7 +49,7 @@ struct PropertyWalk {
             if (record && described && property.key)
                 record->emplace_back(property.key, property.get(self));
             if (name && property.name && name->starts_with(prefix) &&
-                name->substr(prefix.size()) == property.name)
+                std::string_view(*name).substr(prefix.size()) == property.name)
                 found = [&self, set = property.set](const DefValue& value, Binder& binder) {
                     set(self, value, binder);
                 };
