@@ -260,36 +260,31 @@ void TCustomScrollText::DrawLine(HDC dc, int x, const std::string& text, int y) 
     draw(Font.Color(), x + a, y);
 }
 
-void TCustomScrollText::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TCustomScrollText::Properties(PropertyWalk& walk) {
+    TGraphicControl::Properties(walk);
     static constexpr Property<TCustomScrollText> properties[] = {
-        {"Alignment", as::Enum<&TCustomScrollText::SetAlignment, kAlignments>},
+        {"Alignment", as::Enum<&TCustomScrollText::SetAlignment, kAlignments>, "alignment",
+         shown::Int<&TCustomScrollText::alignment_>},
         {"TextStyle", as::Enum<&TCustomScrollText::SetTextStyle, kTextStyles>},
-        {"ScrollDirection", as::Enum<&TCustomScrollText::SetScrollDirection, kScrollDirections>},
+        {"ScrollDirection", as::Enum<&TCustomScrollText::SetScrollDirection, kScrollDirections>, "direction",
+         shown::Int<&TCustomScrollText::scrollDirection_>},
         {"Color", as::Color<&TCustomScrollText::SetColor>},
-        {"Continuous", as::Bool<&TCustomScrollText::SetContinuous>},
-        {"Steps", as::Int<&TCustomScrollText::SetSteps>},
-        {"Speed", as::Int<&TCustomScrollText::SetSpeed>},
+        {"Continuous", as::Bool<&TCustomScrollText::SetContinuous>, "continuous",
+         shown::Bool<&TCustomScrollText::continuous_>},
+        {"Steps", as::Int<&TCustomScrollText::SetSteps>, "steps", shown::Int<&TCustomScrollText::steps_>},
+        {"Speed", as::Int<&TCustomScrollText::SetSpeed>, "speed", shown::Int<&TCustomScrollText::speed_>},
         {"Depth", as::Int<&TCustomScrollText::SetDepth>},
         {"Items.Text",
-         [](TCustomScrollText& text, const DefValue& v, Binder&) { text.items_->SetText(v.String()); }},
+         [](TCustomScrollText& text, const DefValue& v, Binder&) { text.items_->SetText(v.String()); },
+         "lines", [](const TCustomScrollText& text) { return text.items_->Text(); }},
+        {nullptr, nullptr, "step", shown::Int<&TCustomScrollText::currentStep_>},
+        {nullptr, nullptr, "scrolling",
+         [](const TCustomScrollText& text) { return std::string(text.scrollTimer_->Enabled() ? "1" : "0"); }},
         {"OnBegin", as::Event<&TCustomScrollText::OnBegin>},
         {"OnStep", as::Event<&TCustomScrollText::OnStep>},
         {"OnEnd", as::Event<&TCustomScrollText::OnEnd>},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TGraphicControl::SetProperty(name, value, binder);
-}
-
-void TCustomScrollText::Describe(InspectRecord& record) const {
-    TGraphicControl::Describe(record);
-    record.emplace_back("lines", items_->Text());
-    record.emplace_back("steps", std::to_string(steps_));
-    record.emplace_back("speed", std::to_string(speed_));
-    record.emplace_back("step", std::to_string(currentStep_));
-    record.emplace_back("direction", std::to_string(scrollDirection_));
-    record.emplace_back("alignment", std::to_string(alignment_));
-    record.emplace_back("continuous", continuous_ ? "1" : "0");
-    record.emplace_back("scrolling", scrollTimer_->Enabled() ? "1" : "0");
+    walk(*this, properties);
 }
 
 } // namespace ScrollText

@@ -66,8 +66,7 @@ public:
     void TimerTick(TObject* Sender);
     void Paint(HDC dc) override;
 
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
-    void Describe(InspectRecord& record) const override;
+    void Properties(PropertyWalk& walk) override;
 
     // The layout as the last Measure left it.
     int LineHeight() const { return lineHeight_; }

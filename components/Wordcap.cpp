@@ -124,7 +124,7 @@ void TCompanyText::ApplyFontKind(TFontKind kind) {
     }
 }
 
-bool TCompanyText::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TCompanyText::Properties(PropertyWalk& walk, const std::string& prefix) {
     static constexpr Property<TCompanyText> properties[] = {
         {"Caption", as::Text<&TCompanyText::SetCaption>},
         {"ColorActive", as::Color<&TCompanyText::SetColorActive>},
@@ -132,10 +132,9 @@ bool TCompanyText::SetProperty(const std::string& name, const DefValue& value, B
         {"FontKind", as::Enum<&TCompanyText::SetFontKind, kFontKinds>},
         {"Visible", as::Bool<&TCompanyText::SetVisible>},
     };
-    if (SetDeclared(*this, properties, name, value, binder))
-        return true;
+    walk(*this, properties, prefix, false);
     // Attribute by attribute: the kind stays what the definition says next.
-    return name.starts_with("Font.") && Font.SetProperty(name.substr(5), value, binder);
+    Font.Properties(walk, prefix + "Font.", false);
 }
 
 std::string TCaptionText::GetCaption() const {
@@ -237,7 +236,8 @@ void TMSOfficeCaption::SetNumColors(int count) {
     ChangeDesign(numColors_, count);
 }
 
-void TMSOfficeCaption::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TMSOfficeCaption::Properties(PropertyWalk& walk) {
+    TComponent::Properties(walk);
     static constexpr Property<TMSOfficeCaption> properties[] = {
         {"ColorLeftActive", as::Color<&TMSOfficeCaption::SetColorLeftActive>},
         {"ColorLeftInActive", as::Color<&TMSOfficeCaption::SetColorLeftInActive>},
@@ -251,18 +251,10 @@ void TMSOfficeCaption::SetProperty(const std::string& name, const DefValue& valu
         {"Left", [](TMSOfficeCaption&, const DefValue& v, Binder&) { v.Int(); }},
         {"Top", [](TMSOfficeCaption&, const DefValue& v, Binder&) { v.Int(); }},
     };
-    for (auto [prefix, element] :
-         {std::pair<std::string_view, TCompanyText*>{"AppNameText.", appNameText_.get()},
-          {"CaptionText.", captionText_.get()},
-          {"CompanyText.", companyText_.get()}}) {
-        if (name.starts_with(prefix)) {
-            if (!element->SetProperty(name.substr(prefix.size()), value, binder))
-                TComponent::SetProperty(name, value, binder);
-            return;
-        }
-    }
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TComponent::SetProperty(name, value, binder);
+    walk(*this, properties);
+    appNameText_->Properties(walk, "AppNameText.");
+    captionText_->Properties(walk, "CaptionText.");
+    companyText_->Properties(walk, "CompanyText.");
 }
 
 void TMSOfficeCaption::Loaded() {

@@ -68,8 +68,8 @@ public:
 
     void ApplyFontKind(TFontKind kind);
 
-    // A property of a definition below the element's name; false when there is none of that name.
-    bool SetProperty(const std::string& name, const DefValue& value, Binder& binder);
+    // The element's rows, named after the element's name ("CaptionText.").
+    void Properties(PropertyWalk& walk, const std::string& prefix);
 
 protected:
     TMSOfficeCaption& owner_;
@@ -140,7 +140,7 @@ public:
     RECT GetTextRect() const;
     void FillGradient(HDC dc, COLORREF left, COLORREF right, const RECT& rect) const;
 
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+    void Properties(PropertyWalk& walk) override;
     void Loaded() override;
     void OwnerHandleCreated() override;
 

@@ -187,11 +187,12 @@ int UNRAR_CALL TRAR::ProcessDataProc(unsigned char* Addr, int Size) {
     }
 }
 
-void TRAR::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TRAR::Properties(PropertyWalk& walk) {
+    TComponent::Properties(walk);
     static constexpr Property<TRAR> properties[] = {
-        {"ArchiveName", as::Text<&TRAR::ArchiveName>},
-        {"TargetDir", as::Text<&TRAR::TargetDir>},
-        {"Stop", as::Bool<&TRAR::Stop>},
+        {"ArchiveName", as::Text<&TRAR::ArchiveName>, "archivename", shown::Text<&TRAR::ArchiveName>},
+        {"TargetDir", as::Text<&TRAR::TargetDir>, "targetdir", shown::Text<&TRAR::TargetDir>},
+        {"Stop", as::Bool<&TRAR::Stop>, "stop", shown::Bool<&TRAR::Stop>},
         {"OnProcessData", as::Event<&TRAR::OnProcessData>},
         {"OnVolumeChange", as::Event<&TRAR::OnVolumeChange>},
         {"OnError", as::Event<&TRAR::OnError>},
@@ -203,13 +204,5 @@ void TRAR::SetProperty(const std::string& name, const DefValue& value, Binder& b
         {"OnTested", as::Event<&TRAR::OnTested>},
         {"OnReqPassword", as::Event<&TRAR::OnReqPassword>},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TComponent::SetProperty(name, value, binder);
-}
-
-void TRAR::Describe(InspectRecord& record) const {
-    TComponent::Describe(record);
-    record.emplace_back("archivename", ArchiveName);
-    record.emplace_back("targetdir", TargetDir);
-    record.emplace_back("stop", Stop ? "1" : "0");
+    walk(*this, properties);
 }

@@ -74,8 +74,7 @@ public:
     // A failure thrown by a handler ends the run, with the archive closed, and is thrown on.
     bool Extract();
 
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
-    void Describe(InspectRecord& record) const override;
+    void Properties(PropertyWalk& walk) override;
 
     // Where runs find the library: unrar.dll's functions unless another set is put in place.
     static const RARFunctions* Library;

@@ -1,5 +1,7 @@
 #include "toolkit/Component.h"
 
+#include "toolkit/Properties.h"
+
 #include <algorithm>
 #include <map>
 
@@ -14,17 +16,23 @@ TComponent* TComponent::FindComponent(const std::string& name) const {
     return found == components_.end() ? nullptr : found->get();
 }
 
-void TComponent::SetProperty(const std::string& name, const DefValue& value, Binder&) {
-    value.Fail(ClassName + " " + Name + " has no property " + name);
+void TComponent::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+    PropertyWalk walk{.name = &name};
+    Properties(walk);
+    if (!walk.found)
+        value.Fail(ClassName + " " + Name + " has no property " + name);
+    walk.found(value, binder);
+}
+
+void TComponent::Describe(InspectRecord& record) {
+    record.emplace_back("name", Name);
+    record.emplace_back("kind", ClassName);
+    PropertyWalk walk{.record = &record};
+    Properties(walk);
 }
 
 void TComponent::InsertChild(TComponent* child, const std::string& where) {
     throw Exception(where + ": " + ClassName + " " + Name + " cannot hold " + child->ClassName);
-}
-
-void TComponent::Describe(InspectRecord& record) const {
-    record.emplace_back("name", Name);
-    record.emplace_back("kind", ClassName);
 }
 
 TComponent::~TComponent() {

@@ -19,6 +19,7 @@ public:
 };
 
 class TComponent;
+struct PropertyWalk;
 
 // Event types shared by every component.
 using TNotifyEvent = std::function<void(TObject* Sender)>;
@@ -74,14 +75,17 @@ public:
     TComponent* FindComponent(const std::string& name) const;
 
     // A property written by a definition; unknown names are an error, never ignored.
-    virtual void SetProperty(const std::string& name, const DefValue& value, Binder& binder);
+    void SetProperty(const std::string& name, const DefValue& value, Binder& binder);
+    // What the inspection shows of the component.
+    void Describe(InspectRecord& record);
+    // Walks the property tables of the component's classes, see Properties.h.
+    virtual void Properties(PropertyWalk&) {}
     // A component nested inside this one in a definition.
     virtual void InsertChild(TComponent* child, const std::string& where);
     // Runs once every property of the whole window has been set.
     virtual void Loaded() {}
     // Runs each time the owning form has made its window, before the form's controls make theirs.
     virtual void OwnerHandleCreated() {}
-    virtual void Describe(InspectRecord& record) const;
     // A shortcut pressed while the owning form is active: true when the component ran what it stands for.
     virtual bool DispatchShortCut(TShortCut) { return false; }
 

@@ -100,7 +100,14 @@ void TControl::Click() {
         OnClick(this);
 }
 
-void TControl::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+std::string shown::Hex(unsigned value) {
+    char text[16];
+    wsprintfA(text, "0x%08X", value);
+    return text;
+}
+
+void TControl::Properties(PropertyWalk& walk) {
+    TComponent::Properties(walk);
     static constexpr Property<TControl> properties[] = {
         {"Left",
          [](TControl& c, const DefValue& v, Binder&) { c.SetBounds(v.Int(), c.top_, c.width_, c.height_); }},
@@ -110,11 +117,16 @@ void TControl::SetProperty(const std::string& name, const DefValue& value, Binde
          [](TControl& c, const DefValue& v, Binder&) { c.SetBounds(c.left_, c.top_, v.Int(), c.height_); }},
         {"Height",
          [](TControl& c, const DefValue& v, Binder&) { c.SetBounds(c.left_, c.top_, c.width_, v.Int()); }},
-        {"Visible", as::Bool<&TControl::SetVisible>},
+        {nullptr, nullptr, "bounds",
+         [](const TControl& c) {
+             return std::to_string(c.left_) + "," + std::to_string(c.top_) + "," + std::to_string(c.width_) +
+                    "," + std::to_string(c.height_);
+         }},
+        {"Visible", as::Bool<&TControl::SetVisible>, "visible", shown::Bool<&TControl::visible_>},
         {"Enabled", as::Bool<&TControl::SetEnabled>},
-        {"Color", as::Color<&TControl::SetColor>},
-        {"Hint", as::Text<&TControl::Hint>},
-        {"ShowHint", as::Bool<&TControl::SetShowHint>},
+        {"Color", as::Color<&TControl::SetColor>, "color", shown::Color<&TControl::color_>},
+        {"Hint", as::Text<&TControl::Hint>, "hint", shown::Text<&TControl::Hint>},
+        {"ShowHint", as::Bool<&TControl::SetShowHint>, "showhint", shown::Bool<&TControl::ShowHint>},
         {"ParentShowHint", as::Bool<&TControl::parentShowHint_>},
         {"ParentFont", as::Bool<&TControl::parentFont_>},
         {"PopupMenu",
@@ -124,37 +136,13 @@ void TControl::SetProperty(const std::string& name, const DefValue& value, Binde
                  if (!c.PopupMenu)
                      v.Fail(v.Name() + " is not a popup menu");
              });
-         }},
+         },
+         "popupmenu", [](const TControl& c) { return c.PopupMenu ? c.PopupMenu->Name : ""; }},
         {"OnClick", as::Event<&TControl::OnClick>},
         {"OnMouseMove", as::Event<&TControl::OnMouseMove>},
     };
-    if (SetDeclared(*this, properties, name, value, binder))
-        return;
-    if (!name.starts_with("Font.") || !Font.SetProperty(name.substr(5), value, binder))
-        TComponent::SetProperty(name, value, binder);
-}
-
-namespace {
-std::string Hex(unsigned value) {
-    char text[16];
-    wsprintfA(text, "0x%08X", value);
-    return text;
-}
-} // namespace
-
-void TControl::Describe(InspectRecord& record) const {
-    TComponent::Describe(record);
-    record.emplace_back("bounds", std::to_string(left_) + "," + std::to_string(top_) + "," +
-                                      std::to_string(width_) + "," + std::to_string(height_));
-    record.emplace_back("visible", visible_ ? "1" : "0");
-    record.emplace_back("color", Hex(static_cast<unsigned>(color_)));
-    record.emplace_back("hint", Hint);
-    record.emplace_back("showhint", ShowHint() ? "1" : "0");
-    record.emplace_back("font.name", Font.Name());
-    record.emplace_back("font.height", std::to_string(Font.Height()));
-    record.emplace_back("font.charset", std::to_string(Font.Charset()));
-    record.emplace_back("font.color", Hex(static_cast<unsigned>(Font.Color())));
-    record.emplace_back("popupmenu", PopupMenu ? PopupMenu->Name : "");
+    walk(*this, properties);
+    Font.Properties(walk, "Font.");
 }
 
 namespace {

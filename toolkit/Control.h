@@ -66,8 +66,7 @@ public:
     // it does if it can.
     virtual bool TakeDialogKey(WORD) { return false; }
 
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
-    void Describe(InspectRecord& record) const override;
+    void Properties(PropertyWalk& walk) override;
 
 protected:
     virtual void FontChanged() { Invalidate(); }

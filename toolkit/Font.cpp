@@ -42,15 +42,15 @@ void TFont::SetColor(TColor color) {
         Changed();
 }
 
-bool TFont::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TFont::Properties(PropertyWalk& walk, std::string_view prefix, bool described) {
     static constexpr Property<TFont> properties[] = {
-        {"Name", as::Text<&TFont::SetName>},
-        {"Height", as::Int<&TFont::SetHeight>},
-        {"Color", as::Color<&TFont::SetColor>},
-        {"Charset", as::Enum<&TFont::SetCharset, kCharsets>},
+        {"Name", as::Text<&TFont::SetName>, "font.name", shown::Text<&TFont::name_>},
+        {"Height", as::Int<&TFont::SetHeight>, "font.height", shown::Int<&TFont::height_>},
+        {"Color", as::Color<&TFont::SetColor>, "font.color", shown::Color<&TFont::color_>},
+        {"Charset", as::Enum<&TFont::SetCharset, kCharsets>, "font.charset", shown::Int<&TFont::charset_>},
         {"Style", as::Flags<&TFont::SetStyle, kFontStyles>},
     };
-    return SetDeclared(*this, properties, name, value, binder);
+    walk(*this, properties, prefix, described);
 }
 
 HFONT TFont::Handle() const {

@@ -7,8 +7,9 @@
 
 #include <functional>
 #include <string>
+#include <string_view>
 
-class Binder;
+struct PropertyWalk;
 
 enum TFontStyle : unsigned { fsBold = 1, fsItalic = 2, fsUnderline = 4, fsStrikeOut = 8 };
 using TFontStyles = unsigned;
@@ -43,8 +44,8 @@ public:
     TColor Color() const { return color_; }
     void SetColor(TColor color);
 
-    // Applies "Name", "Height", "Style", "Charset" or "Color" from a definition.
-    bool SetProperty(const std::string& name, const DefValue& value, Binder& binder);
+    // The font's rows, named after a prefix ("Font."); shown by the inspection if described.
+    void Properties(PropertyWalk& walk, std::string_view prefix, bool described = true);
 
     HFONT Handle() const;
 

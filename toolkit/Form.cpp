@@ -248,12 +248,6 @@ void TForm::InsertChild(TComponent* child, const std::string&) {
         control->SetParent(this);
 }
 
-void TForm::Describe(InspectRecord& record) const {
-    TWinControl::Describe(record);
-    record.emplace_back("caption", caption_);
-    record.emplace_back("hint.shown", hintText_);
-}
-
 void TForm::Activated(HWND other) {
     bool fromProgram = justShown_ || IsOurWindow(other) || (other && !IsWindow(other) && focusStaysInProgram);
     justShown_ = false;

@@ -89,9 +89,8 @@ public:
     // While the form is made from its definition.
     bool Loading() const { return loading_; }
 
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+    void Properties(PropertyWalk& walk) override;
     void InsertChild(TComponent* child, const std::string& where) override;
-    void Describe(InspectRecord& record) const override;
 
 protected:
     explicit TForm(const std::string& className);

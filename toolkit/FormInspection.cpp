@@ -21,7 +21,7 @@ std::string Escaped(const std::string& text) {
     return result;
 }
 
-void AppendRecord(std::string& text, const TComponent& component) {
+void AppendRecord(std::string& text, TComponent& component) {
     InspectRecord record;
     component.Describe(record);
     for (std::size_t i = 0; i < record.size(); ++i) {

@@ -91,9 +91,10 @@ void TForm::Load(const Handlers& handlers, std::initializer_list<FieldBinding> f
         OnCreate(this);
 }
 
-void TForm::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TForm::Properties(PropertyWalk& walk) {
+    TWinControl::Properties(walk);
     static constexpr Property<TForm> properties[] = {
-        {"Caption", as::Text<&TForm::SetCaption>},
+        {"Caption", as::Text<&TForm::SetCaption>, "caption", shown::Text<&TForm::caption_>},
         {"ClientWidth",
          [](TForm& form, const DefValue& v, Binder&) { form.SetClientSize(v.Int(), form.clientHeight_); }},
         {"ClientHeight",
@@ -115,7 +116,7 @@ void TForm::SetProperty(const std::string& name, const DefValue& value, Binder& 
         {"Width", FailSize},
         {"Height", FailSize},
         {"Visible", FailSize},
+        {nullptr, nullptr, "hint.shown", shown::Text<&TForm::hintText_>},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TWinControl::SetProperty(name, value, binder);
+    walk(*this, properties);
 }

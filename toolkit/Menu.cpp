@@ -51,22 +51,17 @@ void TMenuItem::Click() {
         OnClick(this);
 }
 
-void TMenuItem::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TMenuItem::Properties(PropertyWalk& walk) {
+    TComponent::Properties(walk);
     static constexpr Property<TMenuItem> properties[] = {
-        {"Caption", as::Text<&TMenuItem::Caption>},
-        {"ShortCut", [](TMenuItem& item, const DefValue& v, Binder&) { item.ShortCut = ShortCutOf(v); }},
+        {"Caption", as::Text<&TMenuItem::Caption>, "caption", shown::Text<&TMenuItem::Caption>},
+        {"ShortCut", [](TMenuItem& item, const DefValue& v, Binder&) { item.ShortCut = ShortCutOf(v); },
+         "shortcut", shown::Int<&TMenuItem::ShortCut>},
         {"Enabled", as::Bool<&TMenuItem::Enabled>},
         {"Visible", as::Bool<&TMenuItem::Visible>},
         {"OnClick", as::Event<&TMenuItem::OnClick>},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TComponent::SetProperty(name, value, binder);
-}
-
-void TMenuItem::Describe(InspectRecord& record) const {
-    TComponent::Describe(record);
-    record.emplace_back("caption", Caption);
-    record.emplace_back("shortcut", std::to_string(ShortCut));
+    walk(*this, properties);
 }
 
 void TPopupMenu::InsertChild(TComponent* child, const std::string& where) {

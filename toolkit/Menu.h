@@ -20,8 +20,7 @@ public:
 
     void Click();
 
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
-    void Describe(InspectRecord& record) const override;
+    void Properties(PropertyWalk& walk) override;
 };
 
 class TPopupMenu : public TComponent {

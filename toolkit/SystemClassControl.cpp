@@ -126,11 +126,11 @@ void TSystemClassControl::Invalidate() {
         InvalidateRect(handle_, nullptr, TRUE);
 }
 
-void TSystemClassControl::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TSystemClassControl::Properties(PropertyWalk& walk) {
+    TWinControl::Properties(walk);
     static constexpr Property<TSystemClassControl> properties[] = {
         {"TabOrder", as::Int<&TSystemClassControl::TabOrder>},
         {"WantTabs", as::Bool<&TSystemClassControl::WantTabs>},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TWinControl::SetProperty(name, value, binder);
+    walk(*this, properties);
 }

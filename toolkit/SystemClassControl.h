@@ -31,7 +31,7 @@ public:
     // WM_CTLCOLOR*. True when handled, with the result.
     virtual bool Notify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+    void Properties(PropertyWalk& walk) override;
 
 protected:
     virtual void FillCreateParams(CreateParams& params) = 0;

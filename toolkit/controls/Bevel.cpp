@@ -31,12 +31,12 @@ void TBevel::Paint(HDC dc) {
     Line(dc, w - 1, h - 1, -1, h - 1, second);
 }
 
-void TBevel::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TBevel::Properties(PropertyWalk& walk) {
+    TGraphicControl::Properties(walk);
     static constexpr Property<TBevel> properties[] = {
+        // Read with the definition, before any window is there to repaint.
         {"Shape", as::Enum<&TBevel::shape_, kBevelShapes>},
         {"Style", as::Enum<&TBevel::style_, kBevelStyles>},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TGraphicControl::SetProperty(name, value, binder);
-    Invalidate();
+    walk(*this, properties);
 }

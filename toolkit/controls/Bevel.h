@@ -12,7 +12,7 @@ constexpr auto kBevelStyles =
 class TBevel : public TGraphicControl {
 public:
     void Paint(HDC dc) override;
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+    void Properties(PropertyWalk& walk) override;
 
 private:
     TBevelShape shape_ = bsBox;

@@ -224,20 +224,19 @@ void TDirectoryListBox::DrawItem(const DRAWITEMSTRUCT& item) {
                   color_, enabled_);
 }
 
-void TDirectoryListBox::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TDirectoryListBox::Properties(PropertyWalk& walk) {
+    TSystemClassControl::Properties(walk);
     static constexpr Property<TDirectoryListBox> properties[] = {
         {"ItemHeight", as::Int<&TDirectoryListBox::SetItemHeight>},
         {"OnChange", as::Event<&TDirectoryListBox::OnChange>},
+        {nullptr, nullptr, "directory", shown::Text<&TDirectoryListBox::directory_>},
+        {nullptr, nullptr, "items",
+         [](const TDirectoryListBox& list) {
+             std::string items;
+             for (const Entry& entry : list.entries_)
+                 items += (items.empty() ? "" : "|") + entry.name;
+             return items;
+         }},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TSystemClassControl::SetProperty(name, value, binder);
-}
-
-void TDirectoryListBox::Describe(InspectRecord& record) const {
-    TSystemClassControl::Describe(record);
-    record.emplace_back("directory", directory_);
-    std::string items;
-    for (const Entry& entry : entries_)
-        items += (items.empty() ? "" : "|") + entry.name;
-    record.emplace_back("items", items);
+    walk(*this, properties);
 }

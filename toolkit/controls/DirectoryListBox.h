@@ -24,8 +24,7 @@ public:
     TNotifyEvent OnChange;
 
     bool Notify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
-    void Describe(InspectRecord& record) const override;
+    void Properties(PropertyWalk& walk) override;
 
 protected:
     void FillCreateParams(CreateParams& params) override;

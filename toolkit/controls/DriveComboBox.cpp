@@ -201,7 +201,8 @@ void TDriveComboBox::DrawItem(const DRAWITEMSTRUCT& item) {
     DrawIconEntry(item, 0, drive.icon.Get(), drive.text, Font, color_, enabled_);
 }
 
-void TDriveComboBox::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TDriveComboBox::Properties(PropertyWalk& walk) {
+    TSystemClassControl::Properties(walk);
     static constexpr Property<TDriveComboBox> properties[] = {
         {"DirList",
          [](TDriveComboBox& box, const DefValue& v, Binder& binder) {
@@ -213,16 +214,15 @@ void TDriveComboBox::SetProperty(const std::string& name, const DefValue& value,
              });
          }},
         {"OnChange", as::Event<&TDriveComboBox::OnChange>},
+        {nullptr, nullptr, "drive",
+         [](const TDriveComboBox& box) { return box.drive_ ? std::string(1, box.drive_) : std::string(); }},
+        {nullptr, nullptr, "items",
+         [](const TDriveComboBox& box) {
+             std::string items;
+             for (const DriveItem& drive : box.drives_)
+                 items += (items.empty() ? "" : "|") + drive.text;
+             return items;
+         }},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TSystemClassControl::SetProperty(name, value, binder);
-}
-
-void TDriveComboBox::Describe(InspectRecord& record) const {
-    TSystemClassControl::Describe(record);
-    record.emplace_back("drive", drive_ ? std::string(1, drive_) : "");
-    std::string items;
-    for (const DriveItem& drive : drives_)
-        items += (items.empty() ? "" : "|") + drive.text;
-    record.emplace_back("items", items);
+    walk(*this, properties);
 }

@@ -65,22 +65,20 @@ void TCustomEdit::FontChanged() {
         TSystemClassControl::FontChanged();
 }
 
-void TCustomEdit::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TCustomEdit::Properties(PropertyWalk& walk) {
+    TSystemClassControl::Properties(walk);
     static constexpr Property<TCustomEdit> properties[] = {
-        {"Text", as::Text<&TCustomEdit::SetText>},
-        {"ReadOnly", as::Bool<&TCustomEdit::ReadOnly>},
+        {"Text", as::Text<&TCustomEdit::SetText>, "text", shown::Text<&TCustomEdit::Text>},
+        {"ReadOnly", as::Bool<&TCustomEdit::ReadOnly>, "readonly", shown::Bool<&TCustomEdit::ReadOnly>},
+        // The face the system drew with, which may not be the one asked for; none before the window.
+        {nullptr, nullptr, "drawn.face",
+         [](const TCustomEdit& edit) {
+             if (!edit.handle_)
+                 return std::string();
+             return DrawnFace(reinterpret_cast<HFONT>(SendMessageA(edit.handle_, WM_GETFONT, 0, 0)));
+         }},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TSystemClassControl::SetProperty(name, value, binder);
-}
-
-void TCustomEdit::Describe(InspectRecord& record) const {
-    TSystemClassControl::Describe(record);
-    record.emplace_back("text", Text());
-    record.emplace_back("readonly", ReadOnly ? "1" : "0");
-    if (handle_)
-        record.emplace_back("drawn.face",
-                            DrawnFace(reinterpret_cast<HFONT>(SendMessageA(handle_, WM_GETFONT, 0, 0))));
+    walk(*this, properties);
 }
 
 void TEdit::FillCreateParams(CreateParams& params) {
@@ -103,11 +101,11 @@ void TMemo::FillCreateParams(CreateParams& params) {
         params.exStyle |= WS_EX_CLIENTEDGE;
 }
 
-void TMemo::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TMemo::Properties(PropertyWalk& walk) {
+    TCustomEdit::Properties(walk);
     static constexpr Property<TMemo> properties[] = {
         {"ScrollBars", as::Enum<&TMemo::ScrollBars, kScrollStyles>},
         {"BorderStyle", as::Enum<&TMemo::BorderStyle, kControlBorders>},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TCustomEdit::SetProperty(name, value, binder);
+    walk(*this, properties);
 }

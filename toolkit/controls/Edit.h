@@ -10,8 +10,7 @@ public:
     void SetText(const std::string& text);
     bool ReadOnly = false;
 
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
-    void Describe(InspectRecord& record) const override;
+    void Properties(PropertyWalk& walk) override;
 
 protected:
     bool StandingIn() const { return static_cast<bool>(standIn_); }
@@ -42,7 +41,7 @@ public:
     TScrollStyle ScrollBars = ssNone;
     TControlBorder BorderStyle = cbSingle;
 
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+    void Properties(PropertyWalk& walk) override;
 
 protected:
     void FillCreateParams(CreateParams& params) override;

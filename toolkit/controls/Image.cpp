@@ -44,18 +44,16 @@ void TImage::Paint(HDC dc) {
     }
 }
 
-void TImage::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TImage::Properties(PropertyWalk& walk) {
+    TGraphicControl::Properties(walk);
     static constexpr Property<TImage> properties[] = {
         {"Picture", as::Text<&TImage::SetPicture>},
         {"Stretch", as::Bool<&TImage::SetStretch>},
         {"AutoSize", as::Bool<&TImage::SetAutoSize>},
+        {nullptr, nullptr, "picture.size",
+         [](const TImage& image) {
+             return std::to_string(image.picture_.width) + "," + std::to_string(image.picture_.height);
+         }},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TGraphicControl::SetProperty(name, value, binder);
-}
-
-void TImage::Describe(InspectRecord& record) const {
-    TGraphicControl::Describe(record);
-    record.emplace_back("picture.size",
-                        std::to_string(picture_.width) + "," + std::to_string(picture_.height));
+    walk(*this, properties);
 }

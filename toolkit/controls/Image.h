@@ -14,8 +14,7 @@ public:
     void SetAutoSize(bool autoSize);
 
     void Paint(HDC dc) override;
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
-    void Describe(InspectRecord& record) const override;
+    void Properties(PropertyWalk& walk) override;
 
 private:
     void FitToPicture();

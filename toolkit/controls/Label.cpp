@@ -72,22 +72,15 @@ void TLabel::Paint(HDC dc) {
     DrawControlText(dc, caption_, r, DrawFlags(), Font.Color(), enabled_);
 }
 
-void TLabel::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TLabel::Properties(PropertyWalk& walk) {
+    TGraphicControl::Properties(walk);
     static constexpr Property<TLabel> properties[] = {
-        {"Caption", as::Text<&TLabel::SetCaption>},
-        {"AutoSize", as::Bool<&TLabel::SetAutoSize>},
-        {"Transparent", as::Bool<&TLabel::SetTransparent>},
+        {"Caption", as::Text<&TLabel::SetCaption>, "caption", shown::Text<&TLabel::caption_>},
+        {"AutoSize", as::Bool<&TLabel::SetAutoSize>, "autosize", shown::Bool<&TLabel::autoSize_>},
+        {"Transparent", as::Bool<&TLabel::SetTransparent>, "transparent", shown::Bool<&TLabel::transparent_>},
         {"WordWrap", as::Bool<&TLabel::wordWrap_>},
         {"ShowAccelChar", as::Bool<&TLabel::showAccelChar_>},
         {"Alignment", as::Enum<&TLabel::SetAlignment, kAlignments>},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TGraphicControl::SetProperty(name, value, binder);
-}
-
-void TLabel::Describe(InspectRecord& record) const {
-    TGraphicControl::Describe(record);
-    record.emplace_back("caption", caption_);
-    record.emplace_back("transparent", transparent_ ? "1" : "0");
-    record.emplace_back("autosize", autoSize_ ? "1" : "0");
+    walk(*this, properties);
 }

@@ -20,8 +20,7 @@ public:
     void SetAlignment(TAlignment alignment);
 
     void Paint(HDC dc) override;
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
-    void Describe(InspectRecord& record) const override;
+    void Properties(PropertyWalk& walk) override;
 
 protected:
     void FontChanged() override;

@@ -83,19 +83,12 @@ void TProgressBar::HandleCreated() {
     SendState();
 }
 
-void TProgressBar::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TProgressBar::Properties(PropertyWalk& walk) {
+    TSystemClassControl::Properties(walk);
     static constexpr Property<TProgressBar> properties[] = {
-        {"Min", as::Int<&TProgressBar::SetMin>},
-        {"Max", as::Int<&TProgressBar::SetMax>},
-        {"Position", as::Int<&TProgressBar::SetPosition>},
+        {"Min", as::Int<&TProgressBar::SetMin>, "min", shown::Int<&TProgressBar::min_>},
+        {"Max", as::Int<&TProgressBar::SetMax>, "max", shown::Int<&TProgressBar::max_>},
+        {"Position", as::Int<&TProgressBar::SetPosition>, "position", shown::Int<&TProgressBar::position_>},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TSystemClassControl::SetProperty(name, value, binder);
-}
-
-void TProgressBar::Describe(InspectRecord& record) const {
-    TSystemClassControl::Describe(record);
-    record.emplace_back("min", std::to_string(min_));
-    record.emplace_back("max", std::to_string(max_));
-    record.emplace_back("position", std::to_string(position_));
+    walk(*this, properties);
 }

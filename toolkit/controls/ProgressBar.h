@@ -18,8 +18,7 @@ public:
     void SetMax(int max);
     void SetPosition(int position);
 
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
-    void Describe(InspectRecord& record) const override;
+    void Properties(PropertyWalk& walk) override;
 
 protected:
     void FillCreateParams(CreateParams& params) override;

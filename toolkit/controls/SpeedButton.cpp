@@ -75,17 +75,12 @@ bool TSpeedButton::TakeDialogKey(WORD key) {
     return true;
 }
 
-void TSpeedButton::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TSpeedButton::Properties(PropertyWalk& walk) {
+    TGraphicControl::Properties(walk);
     static constexpr Property<TSpeedButton> properties[] = {
-        {"Caption", as::Text<&TSpeedButton::SetCaption>},
+        {"Caption", as::Text<&TSpeedButton::SetCaption>, "caption", shown::Text<&TSpeedButton::caption_>},
         {"Default", as::Bool<&TSpeedButton::Default>},
         {"Cancel", as::Bool<&TSpeedButton::Cancel>},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TGraphicControl::SetProperty(name, value, binder);
-}
-
-void TSpeedButton::Describe(InspectRecord& record) const {
-    TGraphicControl::Describe(record);
-    record.emplace_back("caption", caption_);
+    walk(*this, properties);
 }

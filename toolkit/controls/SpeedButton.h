@@ -22,8 +22,7 @@ public:
     void SetEnabled(bool enabled) override;
     bool TakeAccelerator(char upper) override;
     bool TakeDialogKey(WORD key) override;
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
-    void Describe(InspectRecord& record) const override;
+    void Properties(PropertyWalk& walk) override;
 
 private:
     void SetDown(bool down);

@@ -30,7 +30,8 @@ void TTimer::Update() {
         });
 }
 
-void TTimer::SetProperty(const std::string& name, const DefValue& value, Binder& binder) {
+void TTimer::Properties(PropertyWalk& walk) {
+    TComponent::Properties(walk);
     static constexpr Property<TTimer> properties[] = {
         {"Enabled", as::Bool<&TTimer::SetEnabled>},
         {"Interval", as::Int<&TTimer::SetInterval>},
@@ -40,6 +41,5 @@ void TTimer::SetProperty(const std::string& name, const DefValue& value, Binder&
              timer.Update();
          }},
     };
-    if (!SetDeclared(*this, properties, name, value, binder))
-        TComponent::SetProperty(name, value, binder);
+    walk(*this, properties);
 }

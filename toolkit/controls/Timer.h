@@ -13,7 +13,7 @@ public:
     void SetInterval(unsigned milliseconds);
     TNotifyEvent OnTimer;
 
-    void SetProperty(const std::string& name, const DefValue& value, Binder& binder) override;
+    void Properties(PropertyWalk& walk) override;
 
 private:
     void Update();
