@@ -137,4 +137,15 @@ template <auto member, class T> std::string Color(const T& self) {
     return Hex(static_cast<unsigned>(Read<member>(self)));
 }
 
+// A list's texts, "|" between each two.
+template <class Items, class TextOf> std::string Joined(const Items& items, TextOf text) {
+    std::string joined;
+    bool first = true;
+    for (const auto& item : items) {
+        joined += (first ? "" : "|") + text(item);
+        first = false;
+    }
+    return joined;
+}
+
 } // namespace shown

@@ -232,10 +232,7 @@ void TDirectoryListBox::Properties(PropertyWalk& walk) {
         {nullptr, nullptr, "directory", shown::Text<&TDirectoryListBox::directory_>},
         {nullptr, nullptr, "items",
          [](const TDirectoryListBox& list) {
-             std::string items;
-             for (const Entry& entry : list.entries_)
-                 items += (items.empty() ? "" : "|") + entry.name;
-             return items;
+             return shown::Joined(list.entries_, [](const Entry& entry) { return entry.name; });
          }},
     };
     walk(*this, properties);

@@ -218,10 +218,7 @@ void TDriveComboBox::Properties(PropertyWalk& walk) {
          [](const TDriveComboBox& box) { return box.drive_ ? std::string(1, box.drive_) : std::string(); }},
         {nullptr, nullptr, "items",
          [](const TDriveComboBox& box) {
-             std::string items;
-             for (const DriveItem& drive : box.drives_)
-                 items += (items.empty() ? "" : "|") + drive.text;
-             return items;
+             return shown::Joined(box.drives_, [](const DriveItem& drive) { return drive.text; });
          }},
     };
     walk(*this, properties);
