@@ -2,6 +2,7 @@
 
 #include "medium/Rar29Compressor.h"
 #include "medium/RarHeaders.h"
+#include "medium/ReadAhead.h"
 #include "medium/WriterFiles.h"
 
 #include "core/Crc32.h"
@@ -286,7 +287,9 @@ std::vector<fs::path> WriteArchive(const fs::path& first, const std::vector<Arch
         if (progress && !progress(at))
             throw WriteCancelled();
     };
-    std::vector<uint8_t> block;
+    std::optional<ReadAhead> ahead;
+    if (!options.compress)
+        ahead.emplace();
     set.Begin();
     for (size_t i = 0; i < entries.size(); ++i) {
         const ArchiveEntry& entry = entries[i];
@@ -295,15 +298,15 @@ std::vector<fs::path> WriteArchive(const fs::path& first, const std::vector<Arch
             set.Add(member, 0, nullptr, nullptr, nullptr);
             continue;
         }
-        Source source(entry.source, entry.size);
         if (!options.compress) {
-            block.resize(kBlock);
+            ahead->Open(entry.source, entry.size);
             set.Add(
-                member, entry.size, [&] { return source.Next(block.data(), block.size()); },
-                [&](size_t n) { report(done += n); }, nullptr);
-            source.End();
+                member, entry.size, [&] { return ahead->Next(); }, [&](size_t n) { report(done += n); },
+                nullptr);
+            ahead->Next(); // the end, where a file that grew is found
             continue;
         }
+        Source source(entry.source, entry.size);
         // A member is compressed whole in memory; a size the address space cannot hold must not wrap.
         std::vector<uint8_t> data;
         try {

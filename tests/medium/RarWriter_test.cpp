@@ -261,6 +261,38 @@ TEST_F(RarWriter, SourceUnreadableOrChangingIsAnError) {
     EXPECT_EQ(error(), good.source.string() + ": became longer while it was read");
 }
 
+// Stored files of many blocks, read ahead of the writing: every block where it belongs, one file after
+// another, and a file that changed size found at its end.
+TEST_F(RarWriter, LargeFilesStoredWholeAndInOrder) {
+    auto noise = [](size_t size, uint32_t seed) {
+        std::mt19937 random(seed);
+        std::string bytes(size, 0);
+        for (char& c : bytes)
+            c = char(random());
+        return bytes;
+    };
+    Add("a.bin", noise((6 << 20) + 3, 1));
+    Add("small", "x");
+    Add("b.bin", noise((3 << 20) - 1, 2));
+    ArchiveOptions options;
+    options.volumeSize = 2 << 20;
+    const uint64_t size = entries[2].size;
+    for (const auto& [claimed, change] : {std::pair{size - 1, "longer"}, std::pair{size + 1, "shorter"}}) {
+        entries[2].size = claimed;
+        try {
+            Pack(options);
+            ADD_FAILURE() << "no error";
+        } catch (const medium::WriteError& e) {
+            EXPECT_EQ(e.what(), entries[2].source.string() + ": became " + change + " while it was read");
+        }
+        EXPECT_TRUE(Listed().empty());
+    }
+    entries[2].size = size;
+    std::vector<std::string> opened;
+    EXPECT_TRUE(Unpack(Pack(options)[0], opened) == expected);
+    EXPECT_EQ(opened.size(), 5u);
+}
+
 TEST_F(RarWriter, FolderNotWritableIsAnError) {
     Add("a", "first");
     Write(dir / "out" / "file", "");
