@@ -2,8 +2,8 @@
 # `korvadel-medium pack` of 1 GiB of product files, stored, against `cp -r` of the same files, both
 # from and into /dev/shm (on this VM the disk's page cache times the host's page faults, not the
 # programs), alternating; best of RUNS each and the ratio. cp copies in the kernel without ever
-# seeing the bytes; a tool that takes their CRC must read them, so the least it can cost is a read
-# and a write of every byte, which `dd bs=1M` of the large files also shows.
+# seeing the bytes; a tool that takes their CRC must read them, a read and a write of every byte,
+# which `dd bs=1M` of the large files shows done one after the other (pack overlaps them).
 #   bench/pack/run.sh [BUILD_DIR] [RUNS]
 # BUILD_DIR is a configured build tree (default: build/); the native tool is built there first.
 set -euo pipefail
