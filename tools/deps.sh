@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # Installs the cross toolchain and test tools, then cross-builds the engines from Debian's sources
-# as static libraries into a cache outside the clone, one prefix per triplet. libarchive gets our
-# patches (tools/patches/libarchive-*.patch) on top of Debian's, and zlib for its CRC. The same
-# libarchive is also built for this machine: `native` for the tools that read RAR natively (with
-# libxmp for the publisher's tool), `native-fuzz` instrumented for the fuzzer (libarchive and zlib).
+# as static libraries into a cache outside the clone, one prefix per triplet. libarchive and zlib
+# (libarchive's CRC) get our patches, tools/patches/{libarchive,zlib}-*.patch, on top of Debian's.
+# The same libarchive is also built for this machine: `native` for the tools that read RAR
+# natively (with libxmp for the publisher's tool), `native-fuzz` instrumented for the fuzzer
+# (libarchive and zlib).
 #   tools/deps.sh                    prints "<target> <prefix>" for each triplet and native variant
 #   tools/deps.sh --prefix TARGET    prints only that prefix (a triplet, native or native-fuzz)
 #   tools/deps.sh --source PACKAGE   prints the unpacked source of libjpeg-turbo, libxmp, libarchive
@@ -17,7 +18,7 @@ targets=("${triplets[@]}" native native-fuzz)
 packages=(g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
           gcc-mingw-w64-i686-posix binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine64 wine xvfb
           fonts-wine fonts-liberation imagemagick dpkg-dev cmake make googletest x11-utils xauth
-          libarchive-tools libarchive-dev clang libclang-rt-14-dev bc patch)
+          libarchive-tools libarchive-dev zlib1g-dev clang libclang-rt-14-dev bc patch)
 
 die() { echo "deps.sh: $*" >&2; exit 1; }
 usage() { die "usage: $0 [--prefix x86_64-w64-mingw32|i686-w64-mingw32|native|native-fuzz | --source libjpeg-turbo|libxmp|libarchive|zlib]"; }
@@ -140,6 +141,9 @@ static_zlib() {
     local log=$1; shift
     echo "deps.sh: $t: zlib"
     cp -a "$zlib" "$work/zlib"
+    for patch in "$repo"/tools/patches/zlib-*.patch; do
+        step "$log" patch -p1 --batch --forward -d "$work/zlib" -i "$patch"
+    done
     (cd "$work/zlib" && step "$log" env "$@" sh -c './configure --static && make -j2 libz.a')
     cp "$work/zlib/libz.a" "$prefix/lib/"
     cp "$work/zlib"/{zlib,zconf}.h "$prefix/include/"
@@ -291,7 +295,7 @@ key=jpeg-${jpeg##*/libjpeg-turbo-}_xmp-${xmp##*/libxmp-}_archive-${archive##*/li
 # our patches' changes, so changed build options or patches give a new build while a longer package
 # list or a patch's reworded description does not.
 recipe=$({ sed -n '/^step() {$/,/^jpeg=/p' "${BASH_SOURCE[0]}"
-           for patch in "$repo"/tools/patches/libarchive-*.patch; do sed -n '/^--- /,$p' "$patch"; done; } |
+           for patch in "$repo"/tools/patches/{libarchive,zlib}-*.patch; do sed -n '/^--- /,$p' "$patch"; done; } |
     sha256sum)
 for t in "${targets[@]}"; do
     [[ $mode == --prefix && $2 != "$t" ]] && continue
