@@ -104,6 +104,7 @@ class Member:
         self.name, self.kind, self.mtime = name, kind, mtime
         self.size, self.source, self.target = size, source, target
         self.corrupt = False
+        self.attributes = None  # a file's Windows attributes; archive alone when None
         self.data_in_archive = False
         # Set when compressed: the packed stream, the unpacked data's CRC, and whether the member
         # goes on from the solid stream of the members before it.
@@ -201,6 +202,7 @@ class Rar5:
             extra += vint(len(record)) + record
         else:
             file_flags |= 0x04
+            attr = m.attributes if m.attributes is not None else attr
         body = vint(file_flags) + vint(m.size if m.kind not in REDIRECTIONS else 0)
         body += vint(attr)
         if file_flags & 0x04:
@@ -768,6 +770,8 @@ class Rar4:
         elif m.kind == 'symlink':
             host, attr = self.HOST_UNIX, 0o120777
             unp = part
+        elif m.attributes is not None:
+            attr = m.attributes
         flags |= ((self.LHD_SPLIT_BEFORE if split_before else 0) |
                   (self.LHD_SPLIT_AFTER if split_after else 0))
         field, unicode = self.encode_name(name)
@@ -985,6 +989,12 @@ def collect(args, default_mtime):
         if not hits or hits[0].kind not in ('file', 'generated') or hits[0].size == 0:
             raise SystemExit(f'rarwrite: --corrupt-member {name!r} names no member with data')
         hits[0].corrupt = True
+    for value in args.attributes or []:
+        name, attributes = split_pair(value, '=', '--attributes')
+        hits = [m for m in members if m.name == name and m.kind in ('file', 'generated')]
+        if not hits:
+            raise SystemExit(f'rarwrite: --attributes {name!r} names no file')
+        hits[0].attributes = int(attributes, 0)
     if len(set(names)) != len(names):
         raise SystemExit('rarwrite: a name is given twice')
     return members
@@ -1018,6 +1028,8 @@ def main(argv=None):
     p.add_argument('--filecopy', action=Ordered, metavar='ARCNAME=TARGET')
     p.add_argument('--junction', action=Ordered, metavar='ARCNAME=TARGET')
     p.add_argument('--corrupt-member', action='append', metavar='ARCNAME')
+    p.add_argument('--attributes', action='append', metavar='ARCNAME=VALUE',
+                   help="a file's Windows attributes, 0x01 read-only, 0x02 hidden (default 0x20)")
     p.add_argument('--compress', action='store_true', help='RAR 4: pack files with RAR 2.9 LZ')
     p.add_argument('--solid', action='store_true', help='with --compress: one stream for all files')
     p.add_argument('--dictionary', type=parse_size, default=MAX_DICTIONARY,

@@ -82,9 +82,18 @@ public:
         }
         return true;
     }
-    void SetModified(const FileTime& time) override {
-        FILETIME ft = FileTimeOf(time);
-        SetFileTime(handle, nullptr, nullptr, &ft);
+    // Through the handle, in one call: set by the path, the attributes would cost the file's opening
+    // and closing again.
+    void SetProperties(const FileTime* modified, uint32_t attributes) override {
+        FILE_BASIC_INFO info{}; // what is 0 stays as it is
+        if (modified) {
+            FILETIME ft = FileTimeOf(*modified);
+            info.LastWriteTime.LowPart = ft.dwLowDateTime;
+            info.LastWriteTime.HighPart = static_cast<LONG>(ft.dwHighDateTime);
+        }
+        info.FileAttributes = attributes;
+        if (modified || attributes)
+            SetFileInformationByHandle(handle, FileBasicInfo, &info, sizeof info);
     }
     bool Close() override {
         if (handle == INVALID_HANDLE_VALUE)
@@ -149,8 +158,15 @@ bool PlatformFileSystem::Rename(const std::wstring& from, const std::wstring& to
     return false;
 }
 
+// A member's file is made read-only before it is renamed into place, and removed if that fails.
 bool PlatformFileSystem::Remove(const std::wstring& path) {
-    return DeleteFileW(NativePath(path).c_str());
+    std::wstring native = NativePath(path);
+    if (DeleteFileW(native.c_str()))
+        return true;
+    DWORD attributes = GetFileAttributesW(native.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+           SetFileAttributesW(native.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY) &&
+           DeleteFileW(native.c_str());
 }
 
 void PlatformFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {

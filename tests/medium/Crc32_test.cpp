@@ -37,6 +37,7 @@ TEST(Crc32, AgreesWithTheDefinitionAtEveryLengthAlignmentAndStart) {
     }
     for (size_t length : {4096, 65535, 65536, 69999}) {
         const uint32_t start = uint32_t(random());
-        ASSERT_EQ(unrar::Crc32(data.data() + 1, length - 1, start), BitByBit(data.data() + 1, length - 1, start));
+        ASSERT_EQ(unrar::Crc32(data.data() + 1, length - 1, start),
+                  BitByBit(data.data() + 1, length - 1, start));
     }
 }

@@ -195,17 +195,42 @@ TEST(Destination, ANamedTargetAndALongPathAreWritten) {
     RemoveLong(L"\\\\?\\" + (scratch.Path() / "a-rather-long-folder-name").wstring());
 }
 
-// A failed member leaves what was there before; a good one replaces it, even when it is read-only.
+// A failed member leaves what was there before; a good one replaces it, even when it is read-only; a
+// directory in a member's place stays as it is, and only that member fails.
 TEST(Destination, ExistingFilesAreReplacedOnlyByWholeMembers) {
     TempFolder out;
     Write(out.Path() / "middle.bin", "what was there before");
     Write(out.Path() / "first.txt", "an older first.txt");
     SetFileAttributesW((out.Path() / "first.txt").c_str(), FILE_ATTRIBUTE_READONLY);
+    fs::create_directory(out.Path() / "last.txt");
+    Write(out.Path() / "last.txt" / "kept.txt", "in the way");
     ArchiveRun run = RunArchive(VolumesOf(Fixtures() / "rar5-corrupt").front(), out.Path());
     EXPECT_EQ(run.end, RarEndOfArchive);
     Tree want = ReadTree(Fixtures() / "rar5-corrupt.expected");
     want["middle.bin"] = "what was there before";
+    want["last.txt"] = "<dir>";
+    want["last.txt/kept.txt"] = "in the way";
     EXPECT_EQ(Difference(ReadTree(out.Path()), want), "");
+    ASSERT_EQ(run.members.size(), 3u);
+    EXPECT_EQ(run.members[0].result, RarOk);
+    EXPECT_EQ(run.members[2].result, RarCannotCreate);
+}
+
+// Read-only and hidden members keep those attributes, in both formats.
+TEST(Destination, ReadOnlyAndHiddenAttributesAreKept) {
+    for (const std::string set : {"rar5-attributes", "rar4-attributes"}) {
+        SCOPED_TRACE(set);
+        TempFolder out;
+        EXPECT_EQ(RunArchive(VolumesOf(Fixtures() / set).front(), out.Path()).end, RarEndOfArchive);
+        EXPECT_EQ(Difference(ReadTree(out.Path()), ReadTree(Fixtures() / (set + ".expected"))), "");
+        auto kept = [&](const char* name) {
+            return GetFileAttributesW((out.Path() / name).c_str()) &
+                   (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN);
+        };
+        EXPECT_EQ(kept("plain.txt"), 0u);
+        EXPECT_EQ(kept("read-only.txt"), DWORD(FILE_ATTRIBUTE_READONLY));
+        EXPECT_EQ(kept("hidden.txt"), DWORD(FILE_ATTRIBUTE_HIDDEN));
+    }
 }
 
 TEST(Handles, NullArgumentsAreRefusedNotFollowed) {

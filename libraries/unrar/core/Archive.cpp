@@ -347,7 +347,6 @@ int Archive::Extract(const std::string* destPath, const std::string* destName) {
     }
     if (result != RarOk)
         return result;
-    fs.SetAttributes(target, record.attributes & kFileAttributesKept);
     if (!relative.empty())
         written[relative] = target;
     return RarOk;
@@ -355,11 +354,12 @@ int Archive::Extract(const std::string* destPath, const std::string* destName) {
 
 // Writes beside the target under a name of its own and renames only what was written whole, so that
 // a failure leaves neither a partial file nor a damaged earlier one. The member is read to its end
-// whatever happens, or skipped when the file cannot be made.
+// whatever happens, or skipped when the file cannot be made. A directory of the target's name is
+// found by the renaming: looking for it first would cost every member a search of its directory.
 int Archive::ExtractFile(const std::wstring& target, const std::function<int(const Sink&)>& fill) {
     std::unique_ptr<OutputFile> out;
     std::wstring temporary;
-    if (MakeDirectories(ParentOf(target)) && !fs.IsDirectory(target)) {
+    if (MakeDirectories(ParentOf(target))) {
         for (int attempt = 0; attempt < 100 && !out; ++attempt) {
             temporary = target + L".~unrar" + std::to_wstring(attempt);
             out = fs.CreateNew(temporary);
@@ -370,9 +370,12 @@ int Archive::ExtractFile(const std::wstring& target, const std::function<int(con
         return skipped != RarOk ? skipped : RarCannotCreate;
     }
     int result = fill([&](const void* block, size_t size) { return out->Write(block, size); });
-    if (result == RarOk && archive_entry_mtime_is_set(entry))
-        out->SetModified(
-            {archive_entry_mtime(entry), static_cast<uint32_t>(archive_entry_mtime_nsec(entry))});
+    if (result == RarOk) {
+        const FileTime modified{archive_entry_mtime(entry),
+                                static_cast<uint32_t>(archive_entry_mtime_nsec(entry))};
+        out->SetProperties(archive_entry_mtime_is_set(entry) ? &modified : nullptr,
+                           Record(current).attributes & kFileAttributesKept);
+    }
     bool closed = out->Close();
     out.reset();
     if (result == RarOk && !closed)

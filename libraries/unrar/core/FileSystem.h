@@ -28,7 +28,9 @@ class OutputFile {
 public:
     virtual ~OutputFile() = default;
     virtual bool Write(const void* data, size_t size) = 0;
-    virtual void SetModified(const FileTime& time) = 0;
+    // The modification time when given, and the Windows attributes when not 0; a host without them
+    // maps what it can.
+    virtual void SetProperties(const FileTime* modified, uint32_t attributes) = 0;
     // Flushes and closes; false when the data may not have reached the file.
     virtual bool Close() = 0;
 };

@@ -55,13 +55,18 @@ public:
         }
         return true;
     }
-    void SetModified(const FileTime& time) override {
-        struct timespec times[2];
-        times[0].tv_sec = 0;
-        times[0].tv_nsec = UTIME_OMIT;
-        times[1].tv_sec = static_cast<time_t>(time.seconds);
-        times[1].tv_nsec = time.nanoseconds < 1000000000 ? time.nanoseconds : 0;
-        futimens(fd, times);
+    void SetProperties(const FileTime* modified, uint32_t attributes) override {
+        if (modified) {
+            struct timespec times[2];
+            times[0].tv_sec = 0;
+            times[0].tv_nsec = UTIME_OMIT;
+            times[1].tv_sec = static_cast<time_t>(modified->seconds);
+            times[1].tv_nsec = modified->nanoseconds < 1000000000 ? modified->nanoseconds : 0;
+            futimens(fd, times);
+        }
+        struct stat st;
+        if ((attributes & 0x01) && fstat(fd, &st) == 0)
+            fchmod(fd, st.st_mode & ~mode_t(0222));
     }
     bool Close() override {
         if (fd < 0)
