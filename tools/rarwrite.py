@@ -7,7 +7,7 @@
                     [--add SRC[=ARCNAME]]... [--add-dir ARCNAME]... [--generate ARCNAME:SIZE]...
                     [--symlink ARCNAME=TARGET]... [--hardlink ARCNAME=TARGET]...
                     [--filecopy ARCNAME=TARGET]... [--junction ARCNAME=TARGET]...
-                    [--corrupt-member ARCNAME]...
+                    [--corrupt-member ARCNAME]... [--attributes ARCNAME=VALUE]...
 
 Members go into the archive in the order they are given. ARCNAME is written exactly as given, so
 hostile names (`../x`, `/x`, `C:\\x`) can be made; a RAR 4 archive stores Windows names with `\\`
@@ -18,7 +18,8 @@ file and without holding it in memory. --symlink makes a link that RAR 5 keeps a
 record and RAR 4 as a Unix entry whose data is the target; --hardlink, --filecopy (a member that
 repeats an earlier one) and --junction are RAR 5's only.
 --corrupt-member stores that member with its middle byte inverted after its CRC was taken, so a
-reader's CRC check must fail.
+reader's CRC check must fail. --attributes gives a file Windows attributes other than archive alone
+(0x20), such as 0x21 for read-only or 0x22 for hidden.
 
 --compress (RAR 4 only) packs every file with the RAR 2.9 LZ format (unpack version 29, method
 0x33), with Huffman-coded blocks and no PPMd and no filters; directories, empty files and links
@@ -994,7 +995,10 @@ def collect(args, default_mtime):
         hits = [m for m in members if m.name == name and m.kind in ('file', 'generated')]
         if not hits:
             raise SystemExit(f'rarwrite: --attributes {name!r} names no file')
-        hits[0].attributes = int(attributes, 0)
+        try:
+            hits[0].attributes = int(attributes, 0)
+        except ValueError:
+            raise SystemExit(f'rarwrite: --attributes {name}: {attributes!r} is no number') from None
     if len(set(names)) != len(names):
         raise SystemExit('rarwrite: a name is given twice')
     return members
