@@ -40,10 +40,18 @@ static void Send(std::vector<INPUT> inputs) {
                                  std::to_string(inputs.size()) + " events");
 }
 
+// The keys go to the foreground thread's queue; a program takes a shortcut only in the window its
+// thread holds active, which it is told of after the system's foreground has moved.
 void SendKeys(HWND hwnd, std::initializer_list<WORD> keys) {
     HWND top = GetAncestor(hwnd, GA_ROOT);
     SetForegroundWindow(top);
-    if (!WaitUntil([top] { return GetForegroundWindow() == top; }, 2000))
+    auto active = [top] {
+        GUITHREADINFO thread{};
+        thread.cbSize = sizeof thread;
+        return GetForegroundWindow() == top &&
+               GetGUIThreadInfo(GetWindowThreadProcessId(top, nullptr), &thread) && thread.hwndActive == top;
+    };
+    if (!WaitUntil(active, 2000))
         throw std::runtime_error("window " + Describe(top) + " did not come to the foreground");
     std::vector<INPUT> inputs;
     for (WORD key : keys)
