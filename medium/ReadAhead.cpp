@@ -4,7 +4,7 @@ namespace medium {
 
 ReadAhead::ReadAhead() {
     for (std::vector<uint8_t>& block : blocks)
-        block.resize(1 << 20);
+        block.resize(kBlockBytes);
     reader = std::thread([this] { Run(); });
 }
 

@@ -33,6 +33,7 @@ private:
     // The blocks are kept from file to file: memory a process has not touched yet costs a fault a
     // page, which would cost more than the reading it overlaps.
     static constexpr size_t kSlots = 4;
+    static constexpr size_t kBlockBytes = 1 << 20;
     std::array<std::vector<uint8_t>, kSlots> blocks;
     std::array<size_t, kSlots> sizes{};
     std::optional<Source> source;

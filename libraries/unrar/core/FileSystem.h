@@ -53,7 +53,8 @@ public:
     // Replaces a file of the new name, read-only or not.
     virtual bool Rename(const std::wstring& from, const std::wstring& to) = 0;
     virtual bool Remove(const std::wstring& path) = 0;
-    // Windows attributes; a host without them maps what it can.
+    // A directory's Windows attributes (a file's are set while it is written); a host without them
+    // maps what it can.
     virtual void SetAttributes(const std::wstring& path, uint32_t attributes) = 0;
 
     virtual std::wstring Widen(const std::string& narrow) = 0;

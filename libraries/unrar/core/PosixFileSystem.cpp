@@ -126,15 +126,8 @@ bool PlatformFileSystem::Remove(const std::wstring& path) {
     return unlink(Narrow(path).c_str()) == 0;
 }
 
-// Only read-only has a POSIX meaning.
-void PlatformFileSystem::SetAttributes(const std::wstring& path, uint32_t attributes) {
-    if (!(attributes & 0x01))
-        return;
-    std::string native = Narrow(path);
-    struct stat st;
-    if (stat(native.c_str(), &st) == 0)
-        chmod(native.c_str(), st.st_mode & ~mode_t(0222));
-}
+// A directory keeps only hidden and system, which have no POSIX meaning.
+void PlatformFileSystem::SetAttributes(const std::wstring&, uint32_t) {}
 
 std::wstring PlatformFileSystem::Widen(const std::string& narrow) {
     return WideOfUtf8(narrow);
