@@ -102,6 +102,9 @@ Inspection Inspect(HWND form);
 Inspection ParseInspection(const std::string& text);
 // A value of a record, throwing an error naming the record when it lacks `key`.
 const std::string& Field(const Record& record, const std::string& key);
+// The record's values for the keys of `like`, "(none)" where it lacks one: compared with `like`,
+// a failure lists every key that differs.
+Record Fields(const Record& record, const Record& like);
 
 // Input posted straight to a window, in its client coordinates; it does not move the cursor.
 void PostMouseMove(HWND hwnd, int x, int y);

@@ -95,6 +95,15 @@ const Record& Inspection::Find(const std::string& name) const {
     throw std::runtime_error("form " + form.at("name") + " has no component " + name + "; it has:" + names);
 }
 
+Record Fields(const Record& record, const Record& like) {
+    Record values;
+    for (const auto& [key, value] : like) {
+        auto it = record.find(key);
+        values[key] = it == record.end() ? "(none)" : it->second;
+    }
+    return values;
+}
+
 const std::string& Field(const Record& record, const std::string& key) {
     auto it = record.find(key);
     if (it != record.end())

@@ -73,23 +73,25 @@ TEST(MainWindow, ControlsComeFromTheDefinitionWithTheStatusLineFromTheSettings) 
     EXPECT_EQ(names, (std::vector<std::string>{"Image1", "Image2", "Image4", "Image3", "Label4",
                                                "ScrollText1", "Label1", "Label2", "Label3", "PopupMenu1",
                                                "Install1", "rlxnfo1", "Quit1", "MSOfficeCaption1"}));
-    const auto& status = inspection.Find("Label4");
-    EXPECT_EQ(driver::Field(status, "caption"), "Korvadel: The Lost Halls");
-    EXPECT_EQ(driver::Field(status, "bounds"), "60,261,404,18");
-    EXPECT_EQ(driver::Field(status, "font.name"), "Arial");
-    EXPECT_EQ(driver::Field(status, "font.height"), "-15");
-    EXPECT_EQ(driver::Field(status, "font.charset"), "0");
-    EXPECT_EQ(driver::Field(status, "font.color"), "0x00808080");
-    EXPECT_EQ(driver::Field(status, "transparent"), "1");
-    EXPECT_EQ(driver::Field(inspection.Find("Image1"), "picture.size"), "464,343");
-    EXPECT_EQ(driver::Field(inspection.Find("Image2"), "bounds"), "12,289,122,52");
-    EXPECT_EQ(driver::Field(inspection.Find("Image2"), "picture.size"), "123,52");
-    EXPECT_EQ(driver::Field(inspection.Find("Image2"), "hint"), "Install Game");
-    EXPECT_EQ(driver::Field(inspection.Find("Image3"), "hint"), "Read Game Info");
-    EXPECT_EQ(driver::Field(inspection.Find("Image4"), "hint"), "Exit Installer");
-    EXPECT_EQ(driver::Field(inspection.Find("Label1"), "showhint"), "0");
-    EXPECT_EQ(driver::Field(inspection.Find("Install1"), "shortcut"), "16457");
-    EXPECT_EQ(driver::Field(inspection.Find("rlxnfo1"), "caption"), "Korvadel.nfo");
+    const std::pair<const char*, driver::Record> expected[] = {
+        {"Label4",
+         {{"caption", "Korvadel: The Lost Halls"},
+          {"bounds", "60,261,404,18"},
+          {"font.name", "Arial"},
+          {"font.height", "-15"},
+          {"font.charset", "0"},
+          {"font.color", "0x00808080"},
+          {"transparent", "1"}}},
+        {"Image1", {{"picture.size", "464,343"}}},
+        {"Image2", {{"bounds", "12,289,122,52"}, {"picture.size", "123,52"}, {"hint", "Install Game"}}},
+        {"Image3", {{"hint", "Read Game Info"}}},
+        {"Image4", {{"hint", "Exit Installer"}}},
+        {"Label1", {{"showhint", "0"}}},
+        {"Install1", {{"shortcut", "16457"}}},
+        {"rlxnfo1", {{"caption", "Korvadel.nfo"}}},
+    };
+    for (const auto& [name, fields] : expected)
+        EXPECT_EQ(driver::Fields(inspection.Find(name), fields), fields) << name;
     EXPECT_EQ(driver::Field(inspection.form, "popupmenu"), "PopupMenu1");
 }
 
@@ -280,19 +282,19 @@ using namespace installer;
 TEST(MainWindow, TheScrollingLineCarriesTheSettingWithTheWindowsSettings) {
     Session run;
     driver::Inspection inspection = driver::Inspect(run.MainWindow());
-    const auto& scroll = inspection.Find("ScrollText1");
-    EXPECT_EQ(driver::Field(scroll, "bounds"), "58,6,406,18");
-    EXPECT_EQ(driver::Field(scroll, "lines"), "Welcome to Korvadel\r\n");
-    EXPECT_EQ(driver::Field(scroll, "steps"), "50");
-    EXPECT_EQ(driver::Field(scroll, "speed"), "130");
-    EXPECT_EQ(driver::Field(scroll, "color"), "0x00FFFFFF");
-    EXPECT_EQ(driver::Field(scroll, "alignment"), "0");
-    EXPECT_EQ(driver::Field(scroll, "continuous"), "1");
-    EXPECT_EQ(driver::Field(scroll, "scrolling"), "1");
-    EXPECT_EQ(driver::Field(scroll, "font.name"), "Arial");
-    EXPECT_EQ(driver::Field(scroll, "font.height"), "-13");
-    EXPECT_EQ(driver::Field(scroll, "font.color"), "0x00808080");
-    EXPECT_EQ(driver::Field(scroll, "showhint"), "1");
+    const driver::Record expected = {{"bounds", "58,6,406,18"},
+                                     {"lines", "Welcome to Korvadel\r\n"},
+                                     {"steps", "50"},
+                                     {"speed", "130"},
+                                     {"color", "0x00FFFFFF"},
+                                     {"alignment", "0"},
+                                     {"continuous", "1"},
+                                     {"scrolling", "1"},
+                                     {"font.name", "Arial"},
+                                     {"font.height", "-13"},
+                                     {"font.color", "0x00808080"},
+                                     {"showhint", "1"}};
+    EXPECT_EQ(driver::Fields(inspection.Find("ScrollText1"), expected), expected);
 }
 
 TEST(MainWindow, AnEmptyScrollingTextGivesNoLines) {

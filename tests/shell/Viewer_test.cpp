@@ -40,14 +40,15 @@ TEST(Viewer, OemBytesAreKeptAndTheirFramesDrawnAsLines) {
     HWND viewer = OpenViewer(run);
     driver::Inspection inspection = driver::Inspect(viewer);
     const auto& memo = inspection.Find("Memo1");
-    EXPECT_EQ(driver::Field(memo, "text"), art);
-    EXPECT_EQ(driver::Field(memo, "font.name"), "Terminal");
-    EXPECT_EQ(driver::Field(memo, "font.height"), "-11");
-    EXPECT_EQ(driver::Field(memo, "font.charset"), "255");
-    EXPECT_EQ(driver::Field(memo, "font.color"), "0x00808080");
-    EXPECT_EQ(driver::Field(memo, "color"), "0x00FFFFFF");
-    EXPECT_EQ(driver::Field(memo, "bounds"), "0,0,515,422");
-    EXPECT_EQ(driver::Field(memo, "readonly"), "1");
+    const driver::Record expected = {{"text", art},
+                                     {"font.name", "Terminal"},
+                                     {"font.height", "-11"},
+                                     {"font.charset", "255"},
+                                     {"font.color", "0x00808080"},
+                                     {"color", "0x00FFFFFF"},
+                                     {"bounds", "0,0,515,422"},
+                                     {"readonly", "1"}};
+    EXPECT_EQ(driver::Fields(memo, expected), expected);
     // Drawn as a frame, its outer line is one stroke around everything drawn; drawn as letters, the
     // first stroke is a piece of the first letter.
     HWND text = MemoWindow(viewer);

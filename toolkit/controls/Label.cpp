@@ -50,16 +50,15 @@ UINT TLabel::DrawFlags() const {
 void TLabel::AdjustSize() {
     if (!autoSize_)
         return;
-    HDC dc = GetDC(nullptr);
+    RECT r{0, 0, wordWrap_ ? width_ : 0, 0};
     {
-        Selection font(dc, Font.Handle());
-        RECT r{0, 0, wordWrap_ ? width_ : 0, 0};
+        WindowDC screen(nullptr);
+        Selection font(screen.Get(), Font.Handle());
         // An empty caption still takes the height of a line.
         std::string text = caption_.empty() ? std::string(" ") : caption_;
-        DrawTextA(dc, text.c_str(), -1, &r, DrawFlags() | DT_CALCRECT);
-        SetBounds(left_, top_, caption_.empty() ? 0 : r.right, r.bottom);
+        DrawTextA(screen.Get(), text.c_str(), -1, &r, DrawFlags() | DT_CALCRECT);
     }
-    ReleaseDC(nullptr, dc);
+    SetBounds(left_, top_, caption_.empty() ? 0 : r.right, r.bottom);
 }
 
 void TLabel::Paint(HDC dc) {
