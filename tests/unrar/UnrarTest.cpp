@@ -159,6 +159,13 @@ RarHandle OpenForExtraction(const fs::path& archive, int* openResult) {
     return handle;
 }
 
+Outcomes OutcomesOf(const ArchiveRun& run) {
+    Outcomes outcomes;
+    for (const Member& member : run.members)
+        outcomes.emplace_back(member.fileName, member.result);
+    return outcomes;
+}
+
 ArchiveRun RunArchive(const fs::path& archive, const fs::path& destination, const RunOptions& options) {
     ArchiveRun run;
     std::string arcName = Ansi(archive);

@@ -11,6 +11,7 @@
 #include <functional>
 #include <map>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace unrartest {
@@ -89,5 +90,9 @@ RarHandle OpenForExtraction(const fs::path& archive, int* openResult = nullptr);
 // empty path), as the program does, until a header cannot be read (or, with readsPastErrors, until
 // the end of the archive).
 ArchiveRun RunArchive(const fs::path& archive, const fs::path& destination, const RunOptions& options = {});
+
+// Each member's name and result, in order: compared whole, a failure shows the whole run.
+using Outcomes = std::vector<std::pair<std::string, int>>;
+Outcomes OutcomesOf(const ArchiveRun& run);
 
 } // namespace unrartest
