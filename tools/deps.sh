@@ -116,14 +116,14 @@ step() {
     "$@" >>"$log" 2>&1 || { tail -n 40 "$log" >&2; die "failed: $* (log: $log)"; }
 }
 
-# Debian's libarchive source with our patches, copied into the build's work directory: the cached
-# source stays as Debian ships it.
-patched_archive() {
-    local log=$1 patch
-    cp -a "$archive" "$work/archive-src"
-    for patch in "$repo"/tools/patches/libarchive-*.patch; do
+# An engine's Debian source with our patches for it (tools/patches/ENGINE-*.patch), copied into the
+# build's work directory: the cached source stays as Debian ships it.
+patched_copy() {
+    local log=$1 engine=$2 source=$3 copy=$4 patch
+    cp -a "$source" "$copy"
+    for patch in "$repo"/tools/patches/"$engine"-*.patch; do
         [[ -f $patch ]] || continue
-        step "$log" patch -p1 --batch --forward -d "$work/archive-src" -i "$patch"
+        step "$log" patch -p1 --batch --forward -d "$copy" -i "$patch"
     done
 }
 
@@ -140,10 +140,7 @@ cmake_static() {
 static_zlib() {
     local log=$1; shift
     echo "deps.sh: $t: zlib"
-    cp -a "$zlib" "$work/zlib"
-    for patch in "$repo"/tools/patches/zlib-*.patch; do
-        step "$log" patch -p1 --batch --forward -d "$work/zlib" -i "$patch"
-    done
+    patched_copy "$log" zlib "$zlib" "$work/zlib"
     (cd "$work/zlib" && step "$log" env "$@" sh -c './configure --static && make -j2 libz.a')
     cp "$work/zlib/libz.a" "$prefix/lib/"
     cp "$work/zlib"/{zlib,zconf}.h "$prefix/include/"
@@ -184,7 +181,7 @@ build() {
     # zlib's WINAPI build (a program it cannot run here) is told.
     static_zlib "$log-zlib.log" CHOST="$t" CC="$t-gcc-posix" CFLAGS="-O3 $cflags"
     echo "deps.sh: $t: libarchive"
-    patched_archive "$log-archive.log"
+    patched_copy "$log-archive.log" libarchive "$archive" "$work/archive-src"
     cmake_static "$log-archive.log" "$work/archive-src" "$work/archive" archive_static -DCMAKE_C_FLAGS="$cflags" \
         -DWINDOWS_VERSION=WIN7 \
         -DENABLE_{MBEDTLS,NETTLE,OPENSSL,CNG,LIBB2,LZ4,LZO,LZMA,ZSTD,BZip2,LIBXML2,EXPAT}=OFF \
@@ -216,7 +213,7 @@ build_native() {
 
     static_zlib "$log-zlib.log" CC="$cc" CFLAGS="-O3 -fPIC"
     echo "deps.sh: $t: libarchive"
-    patched_archive "$log-archive.log"
+    patched_copy "$log-archive.log" libarchive "$archive" "$work/archive-src"
     step "$log-archive.log" cmake -S "$work/archive-src" -B "$work/archive" -DCMAKE_C_COMPILER="$cc" \
         "${options[@]}" -DCMAKE_POSITION_INDEPENDENT_CODE=ON \
         -DENABLE_{MBEDTLS,NETTLE,OPENSSL,LIBB2,LZ4,LZO,LZMA,ZSTD,BZip2,LIBXML2,EXPAT}=OFF \
