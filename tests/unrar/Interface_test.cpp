@@ -211,9 +211,8 @@ TEST(Destination, ExistingFilesAreReplacedOnlyByWholeMembers) {
     want["last.txt"] = "<dir>";
     want["last.txt/kept.txt"] = "in the way";
     EXPECT_EQ(Difference(ReadTree(out.Path()), want), "");
-    ASSERT_EQ(run.members.size(), 3u);
-    EXPECT_EQ(run.members[0].result, RarOk);
-    EXPECT_EQ(run.members[2].result, RarCannotCreate);
+    EXPECT_EQ(OutcomesOf(run),
+              (Outcomes{{"first.txt", RarOk}, {"middle.bin", RarBadData}, {"last.txt", RarCannotCreate}}));
 }
 
 // Read-only and hidden members keep those attributes, in both formats.
