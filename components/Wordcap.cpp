@@ -43,11 +43,7 @@ const char* SizingCursor(WORD hitTest) {
 
 // The height of a font's characters, without the leading above them.
 int CharacterHeight(const TFont& font) {
-    WindowDC screen(nullptr);
-    MemoryDC scratch(screen.Get(), 10, 10);
-    Selection selected(scratch.Get(), font.Handle());
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(scratch.Get(), &metrics);
+    TEXTMETRICA metrics = font.Metrics();
     return metrics.tmHeight - metrics.tmInternalLeading;
 }
 

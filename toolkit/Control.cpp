@@ -197,11 +197,13 @@ LRESULT TWinControl::DefaultProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return DefWindowProcA(handle_, message, wParam, lParam);
 }
 
-TWinControl* TWinControl::FromHandle(HWND window) {
+bool TWinControl::IsProgramWindow(HWND window) {
     DWORD process = 0;
-    if (!window || !GetWindowThreadProcessId(window, &process) || process != GetCurrentProcessId())
-        return nullptr;
-    return static_cast<TWinControl*>(GetPropA(window, kControlProperty));
+    return window && GetWindowThreadProcessId(window, &process) && process == GetCurrentProcessId();
+}
+
+TWinControl* TWinControl::FromHandle(HWND window) {
+    return IsProgramWindow(window) ? static_cast<TWinControl*>(GetPropA(window, kControlProperty)) : nullptr;
 }
 
 void TWinControl::DestroyHandle() {

@@ -104,6 +104,8 @@ public:
 
     // The control whose window this is, if it is one of ours.
     static TWinControl* FromHandle(HWND window);
+    // Whether a window belongs to this process: another program's may carry a property of our name.
+    static bool IsProgramWindow(HWND window);
 
 protected:
     virtual void CreateHandle() = 0;

@@ -72,6 +72,14 @@ HFONT TFont::Handle() const {
     return handle_.Get();
 }
 
+TEXTMETRICA TFont::Metrics() const {
+    WindowDC screen(nullptr);
+    Selection selected(screen.Get(), Handle());
+    TEXTMETRICA metrics{};
+    GetTextMetricsA(screen.Get(), &metrics);
+    return metrics;
+}
+
 void TFont::Changed() {
     handle_ = ::Font();
     if (OnChange)

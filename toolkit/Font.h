@@ -48,6 +48,8 @@ public:
     void Properties(PropertyWalk& walk, std::string_view prefix, bool described = true);
 
     HFONT Handle() const;
+    // The measures of the face the system gives for the font on the screen.
+    TEXTMETRICA Metrics() const;
 
     // Raised after any attribute changed, so the owner can lay out or repaint.
     std::function<void()> OnChange;

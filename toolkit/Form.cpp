@@ -15,9 +15,7 @@ namespace {
 
 // The task-bar entry only hands the focus on: focus that comes through it comes from outside.
 bool IsOurWindow(HWND window) {
-    DWORD process = 0;
-    return window && window != Application.Handle() && GetWindowThreadProcessId(window, &process) &&
-           process == GetCurrentProcessId();
+    return window != Application.Handle() && TWinControl::IsProgramWindow(window);
 }
 
 // Whether the focus last went from one of our windows to another of ours.

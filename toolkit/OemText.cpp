@@ -53,11 +53,7 @@ int CALLBACK CollectFixedPitch(const LOGFONTW* font, const TEXTMETRICW*, DWORD, 
 } // namespace
 
 bool NeedsOemStandIn(const TFont& font) {
-    if (font.Charset() != OEM_CHARSET)
-        return false;
-    BYTE charset = 0;
-    DrawnFace(font.Handle(), &charset);
-    return charset != OEM_CHARSET;
+    return font.Charset() == OEM_CHARSET && font.Metrics().tmCharSet != OEM_CHARSET;
 }
 
 std::wstring OemToWide(const std::string& bytes) {
@@ -95,15 +91,10 @@ std::string WideToOem(const std::wstring& text) {
     return MakeFixedPitch(L"", font);
 }
 
-std::string DrawnFace(HFONT font, BYTE* charset) {
+std::string DrawnFace(HFONT font) {
     WindowDC screen(nullptr);
     Selection selected(screen.Get(), font);
     char face[LF_FACESIZE] = {};
     GetTextFaceA(screen.Get(), sizeof face, face);
-    if (charset) {
-        TEXTMETRICA metrics{};
-        GetTextMetricsA(screen.Get(), &metrics);
-        *charset = metrics.tmCharSet;
-    }
     return face;
 }

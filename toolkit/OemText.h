@@ -18,5 +18,5 @@ std::string WideToOem(const std::wstring& text);
 // A fixed-pitch face with the box and block characters, of the font's height and style.
 ::Font OemStandInFont(const TFont& font);
 
-// The face, and its character set, that a DC draws with.
-std::string DrawnFace(HFONT font, BYTE* charset = nullptr);
+// The face that a DC draws the font with.
+std::string DrawnFace(HFONT font);

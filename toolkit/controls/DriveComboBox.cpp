@@ -33,17 +33,9 @@ std::string DriveDirectory(char drive) {
     return length && length < sizeof path ? std::string(path, length) : std::string(relative) + "\\";
 }
 
-int TextHeight(const TFont& font) {
-    WindowDC screen(nullptr);
-    Selection selected(screen.Get(), font.Handle());
-    TEXTMETRICA metrics{};
-    GetTextMetricsA(screen.Get(), &metrics);
-    return metrics.tmHeight;
-}
-
 // The dropped list's entries are at least as high as the icons.
 int ListItemHeight(const TFont& font) {
-    return std::max(16, TextHeight(font));
+    return std::max(16, static_cast<int>(font.Metrics().tmHeight));
 }
 
 } // namespace
@@ -172,7 +164,7 @@ bool TDriveComboBox::Notify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_MEASUREITEM: {
         auto* measure = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         measure->itemHeight = static_cast<UINT>(
-            measure->itemID == static_cast<UINT>(-1) ? TextHeight(Font) : ListItemHeight(Font));
+            measure->itemID == static_cast<UINT>(-1) ? Font.Metrics().tmHeight : ListItemHeight(Font));
         result = TRUE;
         return true;
     }
