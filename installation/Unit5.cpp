@@ -80,16 +80,19 @@ TForm5::TForm5() : TForm("TForm5") {
 
 void TForm5::FormActivate(TObject*) {
     RAR1->ArchiveName = Settings::ProgramDirectory() + Settings::FILERAR;
-    InstallAborted = false;
-    // A Cancel pressed while no run was going must not end the next run before its first member.
-    if (!running_)
+    // A run in progress keeps what Cancel asked: an activation in the middle of it (a volume prompt
+    // closing, a click on the dialog) must not turn an aborted run into a completed one. A Cancel
+    // pressed while no run was going must not end the next run before its first member.
+    if (!running_) {
+        InstallAborted = false;
         RAR1->Stop = false;
+    }
     ProgressBar1->SetPosition(0);
     ProgressBar2->SetMin(0);
     ProgressBar2->SetMax(StrToInt(Settings::FILES) - 1);
     // A run is never started from inside another: Extract waits until the run has returned.
     SpeedButton1->SetEnabled(!running_);
-    SpeedButton2->SetEnabled(true);
+    SpeedButton2->SetEnabled(!running_ || !InstallAborted);
 }
 
 void TForm5::SpeedButton1Click(TObject*) {
@@ -102,7 +105,7 @@ void TForm5::SpeedButton1Click(TObject*) {
     ScopeExit running([this] { running_ = false; });
     RAR1->Extract();
     if (InstallAborted)
-        Close();
+        BackToDirectoryDialog();
     else if (outcome_.Failed())
         ReportFailure();
     else
@@ -110,15 +113,24 @@ void TForm5::SpeedButton1Click(TObject*) {
 }
 
 void TForm5::SpeedButton2Click(TObject*) {
+    Abort();
+    if (!running_)
+        BackToDirectoryDialog();
+}
+
+// During a run the dialog stays until the run has returned, with nothing left to press: the
+// directory dialog comes back only then, so that no install can be started or resumed meanwhile.
+void TForm5::Abort() {
     RAR1->Stop = true;
     InstallAborted = true;
-    BackToDirectoryDialog(!running_);
+    SpeedButton1->SetEnabled(false);
+    SpeedButton2->SetEnabled(false);
 }
 
 // Nothing of an incomplete install goes to the shell: the user is told and sent back.
 void TForm5::ReportFailure() {
     MessageDlg(Report(), mtWarning, mbOK);
-    BackToDirectoryDialog(true);
+    BackToDirectoryDialog();
 }
 
 void TForm5::FinishInstall() {
@@ -130,8 +142,8 @@ void TForm5::FinishInstall() {
     ShellOpen(RAR1->TargetDir);
 }
 
-void TForm5::BackToDirectoryDialog(bool canStart) {
-    SpeedButton1->SetEnabled(canStart);
+void TForm5::BackToDirectoryDialog() {
+    SpeedButton1->SetEnabled(true);
     SpeedButton2->SetEnabled(false);
     Close();
     Form2->Show();
@@ -139,8 +151,13 @@ void TForm5::BackToDirectoryDialog(bool canStart) {
 }
 
 int TForm5::RAR1VolumeChange(TObject*, char* ArcName, int Mode) {
-    if (Mode == RarVolumeAsk)
-        MessageDlg(std::string("Insert the disk with ") + ArcName, mtInformation, mbOK);
+    if (Mode == RarVolumeAsk && MessageDlg(std::string("Insert the disk with ") + ArcName, mtInformation,
+                                           mbOK | mbCancel) == mbCancel) {
+        // Without the disk the member cannot be finished: the library abandons it, and the run ends as
+        // after Cancel.
+        Abort();
+        return -1;
+    }
     ProgressBar2->SetPosition(ProgressBar2->Position() + 1);
     return 1;
 }
@@ -171,9 +188,11 @@ int TForm5::RAR1ProcessData(TObject*, unsigned char*, int BlockSize, int) {
     // block of a fast archive: blocks that come within 4 ms of the last look share it. That is a
     // quarter of a screen's frame: Cancel and painting stay as live as with a look for every block.
     // The member's last block always looks, so that a Cancel given during a member ends the run
-    // before the next one.
+    // before the next one. A member too large for the header's field has no known last block: the
+    // field then holds its largest value, and every block past it would look.
     auto now = std::chrono::steady_clock::now();
-    if (memberDone_ >= memberSize_ || now - lastTurn_ >= std::chrono::milliseconds(4)) {
+    bool last = memberDone_ >= memberSize_ && memberSize_ != UINT32_MAX;
+    if (last || now - lastTurn_ >= std::chrono::milliseconds(4)) {
         lastTurn_ = now;
         Application.ProcessMessages();
     }

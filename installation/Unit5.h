@@ -48,8 +48,10 @@ private:
 
     void ReportFailure();
     void FinishInstall();
-    // Closes this dialog for the directory dialog, the run's buttons set for another start or not.
-    void BackToDirectoryDialog(bool canStart);
+    // Asks the run in progress to end before its next member, and leaves nothing to press until it has.
+    void Abort();
+    // Closes this dialog for the directory dialog, which says that the install was aborted.
+    void BackToDirectoryDialog();
     std::string Report() const;
 
     bool running_ = false;

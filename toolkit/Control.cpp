@@ -123,7 +123,7 @@ void TControl::Properties(PropertyWalk& walk) {
                     "," + std::to_string(c.height_);
          }},
         {"Visible", as::Bool<&TControl::SetVisible>, "visible", shown::Bool<&TControl::visible_>},
-        {"Enabled", as::Bool<&TControl::SetEnabled>},
+        {"Enabled", as::Bool<&TControl::SetEnabled>, "enabled", shown::Bool<&TControl::enabled_>},
         {"Color", as::Color<&TControl::SetColor>, "color", shown::Color<&TControl::color_>},
         {"Hint", as::Text<&TControl::Hint>, "hint", shown::Text<&TControl::Hint>},
         {"ShowHint", as::Bool<&TControl::SetShowHint>, "showhint", shown::Bool<&TControl::ShowHint>},

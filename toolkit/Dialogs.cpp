@@ -58,7 +58,7 @@ int ShowMessageBox(const std::string& text, const std::string& caption, UINT fla
     return MessageBoxA(owner, text.c_str(), caption.c_str(), flags);
 }
 
-void MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons) {
+TMsgDlgBtn MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons) {
     static const struct {
         const char* caption;
         UINT icon;
@@ -70,5 +70,7 @@ void MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons) {
         {nullptr, 0},
     };
     const auto& kind = kinds[type];
-    ShowMessageBox(text, kind.caption ? kind.caption : Application.Title(), MB_OK | kind.icon);
+    UINT shown = (buttons & mbCancel) ? MB_OKCANCEL : MB_OK;
+    int result = ShowMessageBox(text, kind.caption ? kind.caption : Application.Title(), shown | kind.icon);
+    return result == IDCANCEL ? mbCancel : mbOK;
 }

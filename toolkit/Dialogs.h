@@ -6,11 +6,12 @@
 #include <windows.h>
 
 enum TMsgDlgType { mtWarning, mtError, mtInformation, mtConfirmation, mtCustom };
-enum TMsgDlgBtn : unsigned { mbOK = 1 };
+enum TMsgDlgBtn : unsigned { mbOK = 1, mbCancel = 2 };
 using TMsgDlgButtons = unsigned;
 
-// The single "OK" button is both the default and the cancel button; the result is not used.
-void MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);
+// OK alone is both the default and the cancel button. With Cancel beside it, OK stays the default and
+// Escape and the close box answer Cancel. Returns the button that ended the box.
+TMsgDlgBtn MessageDlg(const std::string& text, TMsgDlgType type, TMsgDlgButtons buttons);
 
 // A system message box owned by the active window of the program (or the application window),
 // with every other window of the program disabled while it is up. Returns the box's result.

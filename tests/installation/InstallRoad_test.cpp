@@ -1,5 +1,6 @@
 #include "tests/shell/Installer.h"
 
+#include "medium/RarWriter.h"
 #include "tests/fixtures/RarBlocks.h"
 
 #include <algorithm>
@@ -7,6 +8,7 @@
 #include <cmath>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 
 namespace {
 
@@ -71,18 +73,27 @@ std::vector<std::pair<int, int>> BarsShown(HWND form) {
     return shown;
 }
 
-// An installer in a product folder with a fixture set's volumes (the demo archive's by default), at
-// the directory selection dialog.
+// An installer in a product folder with a set's volumes (the demo archive's by default), at the
+// directory selection dialog. A set too large to copy for every test is linked.
+enum class Lay { Copy, Link };
 struct Road : Session {
     explicit Road(const std::string& ini = Ini(), bool withSecondVolume = true,
-                  const std::string& set = "demo")
+                  const fs::path& set = Fixtures() / "demo", Lay lay = Lay::Copy)
         : Session(ini) {
-        for (const auto& volume : fs::directory_iterator(Fixtures() / set))
+        for (const auto& volume : fs::directory_iterator(set))
             if (withSecondVolume || volume.path().filename().string().find(".part2.") == std::string::npos)
-                fs::copy_file(volume.path(), fs::path(folder.Path(volume.path().filename().string())));
+                Bring(volume.path(), lay);
         main = MainWindow();
         driver::SendKeys(main, {VK_CONTROL, 'I'});
         form2 = driver::WaitWindow(process->Pid(), "TForm2", nullptr, kWait);
+    }
+    // Puts a volume in the product folder, as a user inserting its disk.
+    void Bring(const fs::path& volume, Lay lay = Lay::Copy) {
+        fs::path to(folder.Path(volume.filename().string()));
+        if (lay == Lay::Link)
+            fs::create_hard_link(volume, to);
+        else
+            fs::copy_file(volume, to);
     }
     std::string Target() const { return folder.Path("Korvadel"); }
     // Presses a speed button by its letter with Alt, as a user with the keyboard does; posted, so that
@@ -236,7 +247,7 @@ TEST(InstallRoad, BarsReachTheirEndsAndCancelStopsAfterTheMemberInProgress) {
     const std::string ini = Ini({{"FILERAR...", "large.part1.rar"}});
     const auto expected = Tree(Fixtures() / "rar5-large-member.expected");
     {
-        Road road(ini, true, "rar5-large-member");
+        Road road(ini, true, Fixtures() / "rar5-large-member");
         road.MakeDir();
         HWND form5 = road.OpenExtraction();
         road.Press(form5, 'E');
@@ -252,7 +263,7 @@ TEST(InstallRoad, BarsReachTheirEndsAndCancelStopsAfterTheMemberInProgress) {
         driver::PressOk(done.hwnd);
         EXPECT_EQ(Tree(road.Target()), expected);
     }
-    Road road(ini, false, "rar5-large-member");
+    Road road(ini, false, Fixtures() / "rar5-large-member");
     road.MakeDir();
     HWND form5 = road.OpenExtraction();
     road.Press(form5, 'E');
@@ -553,6 +564,187 @@ TEST(InstallRoad, MembersThatCannotBeCreatedAreCountedAndTheRestIsWhole) {
     // Nothing landed beside the target.
     EXPECT_FALSE(fs::exists(fs::path(road.folder.Root()) / "evil.txt"));
     EXPECT_FALSE(fs::exists(fs::path(road.folder.Root()) / "win-evil.txt"));
+}
+
+} // namespace
+
+namespace {
+
+using namespace installer;
+
+// A medium whose first member takes a while to install, for what the user does while its data flows:
+// 1.5 GiB stored over volumes of 512 MiB, then a small file. Written once by the publisher's writer
+// from a sparse file of zeros.
+struct LongMedium {
+    static constexpr std::uintmax_t kSize = 3ull << 29;
+    static constexpr char kAfter[] = "After the long one.\r\n";
+    driver::ProductFolder folder;
+    fs::path set{folder.Path("set")};
+    int volumes = 0;
+
+    LongMedium() {
+        fs::path source(folder.Path("long.bin"));
+        std::ofstream(source, std::ios::binary).close();
+        fs::resize_file(source, kSize);
+        folder.Write("after.txt", kAfter);
+        fs::create_directory(set);
+        medium::ArchiveOptions options;
+        options.volumeSize = 512u << 20;
+        volumes = int(medium::WriteArchive(
+                          set / "long.rar",
+                          {{source, "long.bin", false, kSize, 0},
+                           {fs::path(folder.Path("after.txt")), "after.txt", false, sizeof kAfter - 1, 0}},
+                          options, [](std::uint64_t) { return true; })
+                          .size());
+    }
+    std::string Settings() const {
+        return Ini({{"FILERAR...", "long.part1.rar"}, {"FILES.....", std::to_string(volumes)}});
+    }
+};
+
+const LongMedium& Long() {
+    static const LongMedium medium;
+    return medium;
+}
+
+// Extract on the long medium without its second volume: the installer asks for it while the long
+// member is half-way, so that whatever the test does next happens while that member is in progress.
+struct LongRoad : Road {
+    LongRoad() : Road(Long().Settings(), false, Long().set, Lay::Link) {
+        MakeDir();
+        form5 = OpenExtraction();
+        Press(form5, 'E');
+        ask = driver::WaitMessageBox(process->Pid(), "Information", kWait);
+    }
+    fs::path Member() const { return fs::path(Target()) / "long.bin"; }
+    bool MemberDone() const {
+        std::error_code error;
+        return fs::file_size(Member(), error) == LongMedium::kSize;
+    }
+    // What the user must never see after Cancel: the install reported complete, an error box, or the
+    // target handed to the shell.
+    void ExpectNothingCompleted() {
+        EXPECT_EQ(driver::CountMessageBoxes(process->Pid(), "Information"), 0);
+        EXPECT_EQ(driver::CountMessageBoxes(process->Pid(), "Korvadel Installer v1.0"), 0);
+        EXPECT_FALSE(fs::exists(fs::path(Target()) / "after.txt"));
+        EXPECT_FALSE(FolderWindowShown(process->Pid(), "Korvadel"));
+    }
+
+    HWND form5 = nullptr;
+    driver::MessageBoxWindow ask;
+};
+
+// A real click where the window shows, not covered by another, in its client area.
+void ClickVisiblePart(HWND window) {
+    RECT r;
+    GetClientRect(window, &r);
+    MapWindowPoints(window, nullptr, reinterpret_cast<POINT*>(&r), 2);
+    for (int y = r.top + 2; y < r.bottom; y += 4)
+        for (int x = r.left + 2; x < r.right; x += 4)
+            if (GetAncestor(WindowFromPoint({x, y}), GA_ROOT) == window)
+                return driver::RealClick(x, y);
+    ADD_FAILURE() << driver::Describe(window) << " shows nowhere";
+}
+
+void ClickControl(Road& road, HWND form, const std::string& control) {
+    int left, top, width, height;
+    std::string bounds = road.Field(form, control, "bounds");
+    ASSERT_EQ(sscanf(bounds.c_str(), "%d,%d,%d,%d", &left, &top, &width, &height), 4) << bounds;
+    POINT centre{left + width / 2, top + height / 2};
+    ClientToScreen(form, &centre);
+    driver::RealClick(centre.x, centre.y);
+}
+
+// Once Cancel is given, nothing the user does before the run has returned turns it into a completed
+// install. Each way ends with the directory dialog saying that the install was aborted, and the next
+// Extract installs the whole medium.
+TEST(InstallRoad, AfterCancelNothingTheUserDoesCompletesTheRun) {
+    auto directoryDialog = [](LongRoad& road) {
+        ASSERT_TRUE(driver::WaitUntil([&] { return IsWindowVisible(road.form2); }, kWait));
+    };
+    const struct {
+        const char* action;
+        std::function<void(LongRoad&)> act;
+    } actions[] = {
+        {"a click on the extraction dialog", [](LongRoad& road) { ClickVisiblePart(road.form5); }},
+        {"Enter in the directory dialog",
+         [&](LongRoad& road) {
+             directoryDialog(road);
+             driver::SendKeys(road.form2, {VK_RETURN});
+         }},
+        {"a click on Install",
+         [&](LongRoad& road) {
+             directoryDialog(road);
+             ClickControl(road, road.form2, "SpeedButton1");
+         }},
+    };
+    for (const auto& action : actions) {
+        SCOPED_TRACE(action.action);
+        LongRoad road;
+        road.Bring(Long().set / "long.part2.rar", Lay::Link);
+        // Both posted: the box ends on its OK, and Cancel waits in the queue for the data that follows.
+        PostMessageA(road.ask.hwnd, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+        road.Press(road.form5, 'C');
+        ASSERT_TRUE(driver::WaitUntil(
+            [&] {
+                return IsWindowVisible(road.form2) ||
+                       road.Field(road.form5, "SpeedButton2", "enabled") == "0";
+            },
+            kWait));
+        ASSERT_FALSE(road.MemberDone()) << "the member was done before the user could act";
+        action.act(road);
+        // The member in progress is finished; the run then ends, unless something stops it.
+        EXPECT_TRUE(driver::WaitUntil(
+            [&] {
+                return road.MemberDone() ||
+                       driver::CountMessageBoxes(road.process->Pid(), "Korvadel Installer v1.0") > 0;
+            },
+            kWait));
+        EXPECT_TRUE(driver::WaitUntil(
+            [&] { return IsWindowVisible(road.form2) != IsWindowVisible(road.form5); }, kWait));
+        Sleep(500);
+        road.ExpectNothingCompleted();
+        EXPECT_EQ(driver::WindowText(road.form2), "Install Aborted!");
+
+        if (!IsWindowVisible(road.form5))
+            road.OpenExtraction();
+        road.Press(road.form5, 'E');
+        auto done = driver::WaitMessageBox(road.process->Pid(), "Information", kWait);
+        EXPECT_EQ(done.text, "Install Completed!");
+        EXPECT_TRUE(road.MemberDone());
+        EXPECT_EQ(ReadAll(fs::path(road.Target()) / "after.txt"), LongMedium::kAfter);
+        driver::PressOk(done.hwnd);
+    }
+}
+
+// The volume prompt has a way out: its Cancel, Escape and its close box end the run as Cancel does.
+// The member that needed the volume cannot be finished: nothing of it is left.
+TEST(InstallRoad, TheVolumePromptsCancelEndsTheRunAndLeavesNothingOfTheMember) {
+    const struct {
+        const char* way;
+        std::function<void(HWND)> answer;
+    } ways[] = {
+        {"Cancel", [](HWND box) { PostMessageA(box, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0); }},
+        {"Escape", [](HWND box) { driver::SendKeys(box, {VK_ESCAPE}); }},
+        {"close box", [](HWND box) { PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0); }},
+    };
+    for (const auto& way : ways) {
+        SCOPED_TRACE(way.way);
+        LongRoad road;
+        EXPECT_EQ(road.ask.text, "Insert the disk with " + road.folder.Path("long.part2.rar"));
+        EXPECT_NE(GetDlgItem(road.ask.hwnd, IDCANCEL), nullptr);
+        way.answer(road.ask.hwnd);
+        ASSERT_TRUE(driver::WaitUntil(
+            [&] {
+                return IsWindowVisible(road.form2) && !IsWindowVisible(road.form5) &&
+                       driver::WindowText(road.form2) == "Install Aborted!";
+            },
+            kWait));
+        Sleep(500);
+        road.ExpectNothingCompleted();
+        EXPECT_EQ(driver::CountMessageBoxes(road.process->Pid(), "Warning"), 0);
+        EXPECT_TRUE(fs::is_empty(road.Target()));
+    }
 }
 
 } // namespace

@@ -1,6 +1,6 @@
 # Tests of the installation's pieces.
 korvadel_add_test(NAME rararc_test SOURCES installation/RARArc_test.cpp LIBRARIES installation)
-korvadel_add_test(NAME install_road_test SOURCES installation/InstallRoad_test.cpp GUI
+korvadel_add_test(NAME install_road_test SOURCES installation/InstallRoad_test.cpp GUI LIBRARIES medium_core
     DEPENDS installer midas_double unrar fixtures TIMEOUT 600)
 korvadel_add_test(NAME unit2_test SOURCES installation/Unit2_test.cpp LIBRARIES installation DEPENDS unrar)
 korvadel_add_test(NAME extraction_dialog_test

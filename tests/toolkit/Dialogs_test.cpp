@@ -6,21 +6,22 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <thread>
 
 namespace {
 
 constexpr DWORD kWait = 10000;
 
-// Stands in for the user: waits for one box with this caption, notes what it shows, presses OK.
+// Stands in for the user: waits for one box with this caption, notes what it shows, answers it.
 class BoxReader {
 public:
-    explicit BoxReader(const char* caption)
-        : thread_([this, caption] {
+    explicit BoxReader(const char* caption, std::function<void(HWND)> answer = driver::PressOk)
+        : thread_([this, caption, answer] {
               try {
                   box = driver::WaitMessageBox(GetCurrentProcessId(), caption, kWait);
                   GetWindowRect(box.hwnd, &place);
-                  driver::PressOk(box.hwnd);
+                  answer(box.hwnd);
               } catch (const std::exception& e) {
                   failure = e.what();
               }
@@ -64,6 +65,34 @@ TEST(MessageDialogs, EachKindHasItsCaptionAndIconAndSitsInTheMiddleOfTheScreen) 
         EXPECT_EQ(reader.box.hasIcon, kind.icon) << kind.caption;
         EXPECT_EQ(GetDlgItem(reader.box.hwnd, IDCANCEL), nullptr);
         ExpectCentred(reader.place);
+    }
+}
+
+// A box that offers a way out: OK stays the default, and every other way of closing it answers Cancel.
+TEST(MessageDialogs, WithCancelBesideOkEveryWayOutButOkAndEnterAnswersCancel) {
+    auto command = [](WPARAM id) { return [id](HWND box) { PostMessageA(box, WM_COMMAND, id, 0); }; };
+    auto keys = [](WORD key) { return [key](HWND box) { driver::SendKeys(box, {key}); }; };
+    const struct {
+        const char* way;
+        std::function<void(HWND)> answer;
+        TMsgDlgBtn result;
+    } ways[] = {
+        {"OK", command(IDOK), mbOK},
+        {"Enter", keys(VK_RETURN), mbOK},
+        {"Cancel", command(IDCANCEL), mbCancel},
+        {"Escape", keys(VK_ESCAPE), mbCancel},
+        {"close box", [](HWND box) { PostMessageA(box, WM_SYSCOMMAND, SC_CLOSE, 0); }, mbCancel},
+    };
+    for (const auto& way : ways) {
+        BoxReader reader("Information", [&](HWND box) {
+            EXPECT_NE(GetDlgItem(box, IDCANCEL), nullptr);
+            way.answer(box);
+        });
+        EXPECT_EQ(MessageDlg("Insert the disk with D:\\game.part2.rar", mtInformation, mbOK | mbCancel),
+                  way.result)
+            << way.way;
+        reader.Join();
+        EXPECT_EQ(reader.failure, "") << way.way;
     }
 }
 
