@@ -8,6 +8,8 @@
                     [--symlink ARCNAME=TARGET]... [--hardlink ARCNAME=TARGET]...
                     [--filecopy ARCNAME=TARGET]... [--junction ARCNAME=TARGET]...
                     [--corrupt-member ARCNAME]... [--attributes ARCNAME=VALUE]...
+                    [--zeros ARCNAME:SIZE]... [--announce-ext-time ARCNAME]...
+                    [--encrypt-headers] [--old-comment] [--old-packing [--solid]]
 
 Members go into the archive in the order they are given. ARCNAME is written exactly as given, so
 hostile names (`../x`, `/x`, `C:\\x`) can be made; a RAR 4 archive stores Windows names with `\\`
@@ -20,6 +22,21 @@ repeats an earlier one) and --junction are RAR 5's only.
 --corrupt-member stores that member with its middle byte inverted after its CRC was taken, so a
 reader's CRC check must fail. --attributes gives a file Windows attributes other than archive alone
 (0x20), such as 0x21 for read-only or 0x22 for hidden.
+--zeros makes a member of SIZE zero bytes that is never written out: the archive file has a hole in
+its place, so a member of more than 4 GiB costs neither the disk nor the time its size would, and
+its CRC is found by combining that of a block of zeros.
+
+Some archivers' ways, for readers that must take them as they are:
+--announce-ext-time (RAR 4) sets that file's extended-time flag (0x1000) without writing the
+extended times, as one archiver did by mistake. --old-comment (RAR 4) keeps --comment inside the
+main header, as RAR 1.5 to 2.x do, whose main header CRC covers its own fields alone.
+--old-packing (RAR 4) marks every file with data as packed by RAR 2.0 (unpack version 20, method
+0x33); this writer has no such packer, so the bytes stand as they are for the packed stream, which a
+reader that tried would find damaged. With --solid the archive is solid, as such archives often are.
+--encrypt-headers (RAR 5) writes the archive encryption header before the main header and every
+header after it sealed: a 16-byte IV, then the header padded to 16 bytes. The seal is a stand-in for
+AES-256 (this writer carries no AES): without the password a reader sees what it sees of a real one,
+and no reader can open it with one. Member data is not sealed.
 
 --compress (RAR 4 only) packs every file with the RAR 2.9 LZ format (unpack version 29, method
 0x33), with Huffman-coded blocks and no PPMd and no filters; directories, empty files and links
@@ -51,6 +68,7 @@ in page k.
 """
 
 import argparse
+import hashlib
 import heapq
 import os
 import re
@@ -106,6 +124,7 @@ class Member:
         self.size, self.source, self.target = size, source, target
         self.corrupt = False
         self.attributes = None  # a file's Windows attributes; archive alone when None
+        self.announce_ext_time = False
         self.data_in_archive = False
         # Set when compressed: the packed stream, the unpacked data's CRC, and whether the member
         # goes on from the solid stream of the members before it.
@@ -129,6 +148,40 @@ class Member:
                     yield block
         elif self.kind == 'symlink' and self.data_in_archive:
             yield self.target.encode('utf-8')
+        elif self.kind == 'zeros':
+            raise SystemExit('rarwrite: a member of zeros is never read whole')
+
+
+ZERO_BLOCK = 1 << 20
+
+
+def _affine(step):
+    """The CRC after `step` as an affine map over GF(2): (images of the 32 bits, image of 0)."""
+    base = step(0)
+    return [step(1 << i) ^ base for i in range(32)], base
+
+
+def _apply(m, crc):
+    columns, constant = m
+    for i in range(32):
+        if crc >> i & 1:
+            constant ^= columns[i]
+    return constant
+
+
+def crc32_zeros(crc, count):
+    """zlib.crc32 of `count` zero bytes going on from `crc`, without passing them: the CRC is affine
+    in the value it starts from, so the map for a block of zeros is squared for every doubling."""
+    block = bytes(ZERO_BLOCK)
+    m = _affine(lambda c: zlib.crc32(block, c))
+    blocks, rest = divmod(count, ZERO_BLOCK)
+    while blocks:
+        if blocks & 1:
+            crc = _apply(m, crc)
+        blocks >>= 1
+        if blocks:
+            m = ([_apply((m[0], 0), c) for c in m[0]], _apply(m, m[1]))
+    return zlib.crc32(bytes(rest), crc)
 
 
 def vint(value):
@@ -153,8 +206,27 @@ class Rar5:
     HOST_WINDOWS, HOST_UNIX = 0, 1
     ATTR_ARCHIVE, ATTR_DIRECTORY = 0x20, 0x10
 
-    def __init__(self, naming):
-        self.naming = naming
+    def __init__(self, naming, encrypt_headers=False):
+        self.naming, self.encrypt_headers = naming, encrypt_headers
+        self.sealed = 0
+
+    def seal(self, header):
+        """The header as --encrypt-headers writes it: an IV, then the header padded to 16 bytes and
+        mixed with a key stream drawn from the IV (see the usage text)."""
+        if not self.encrypt_headers:
+            return header
+        self.sealed += 1
+        iv = hashlib.sha256(b'rarwrite iv %d' % self.sealed).digest()[:16]
+        padded = header + bytes(-len(header) % 16)
+        stream = b''.join(hashlib.sha256(iv + struct.pack('<I', i)).digest()
+                          for i in range((len(padded) + 31) // 32))
+        return iv + bytes(a ^ b for a, b in zip(padded, stream))
+
+    def encryption_header(self):
+        """Version 0 (AES-256), a password check, 2**15 KDF rounds, a salt and the check value."""
+        body = vint(0) + vint(0x01) + bytes([15]) + hashlib.sha256(b'rarwrite salt').digest()[:16]
+        check = hashlib.sha256(b'rarwrite check').digest()[:8]
+        return self.block(4, 0, body + check + hashlib.sha256(check).digest()[:4])
 
     @staticmethod
     def block(kind, flags, body, extra=b'', data_size=None):
@@ -180,10 +252,11 @@ class Rar5:
             if index:
                 flags |= 0x02
                 body = vint(index)
-        return self.block(1, 0, vint(flags) + body)
+        main = self.seal(self.block(1, 0, vint(flags) + body))
+        return self.encryption_header() + main if self.encrypt_headers else main
 
     def end_header(self, volume, more, index):
-        return self.block(5, 0, vint(0x01 if more else 0))
+        return self.seal(self.block(5, 0, vint(0x01 if more else 0)))
 
     def _file_block(self, kind, m, part, split_before, split_after, crc, name):
         file_flags, attr, host = 0, self.ATTR_ARCHIVE, self.HOST_WINDOWS
@@ -211,7 +284,7 @@ class Rar5:
         body += vint(0) + vint(host) + vint(len(name)) + name
         flags = ((self.HFL_SPLIT_BEFORE if split_before else 0) |
                  (self.HFL_SPLIT_AFTER if split_after else 0))
-        return self.block(kind, flags, body, extra, data_size=part)
+        return self.seal(self.block(kind, flags, body, extra, data_size=part))
 
     def file_header(self, m, part, split_before, split_after, crc):
         return self._file_block(2, m, part, split_before, split_after, crc, m.name.encode('utf-8'))
@@ -689,12 +762,16 @@ class Rar4:
     signature = b'Rar!\x1a\x07\x00'
     MHD_VOLUME, MHD_SOLID, MHD_NEWNUMBERING, MHD_FIRSTVOLUME = 0x0001, 0x0008, 0x0010, 0x0100
     LHD_SPLIT_BEFORE, LHD_SPLIT_AFTER, LHD_SOLID, LHD_DIRECTORY = 0x0001, 0x0002, 0x0010, 0x00E0
-    LHD_LARGE, LHD_UNICODE, LONG_BLOCK = 0x0100, 0x0200, 0x8000
+    MHD_COMMENT = 0x0002
+    LHD_LARGE, LHD_UNICODE, LHD_EXTTIME, LONG_BLOCK = 0x0100, 0x0200, 0x1000, 0x8000
     HOST_WIN32, HOST_UNIX = 2, 3
     STORE, NORMAL = 0x30, 0x33
+    OLD_VERSION = 20
 
-    def __init__(self, naming, solid=False, dictionary=MAX_DICTIONARY):
+    def __init__(self, naming, solid=False, dictionary=MAX_DICTIONARY, old_comment=None,
+                 old_packing=False):
         self.naming, self.solid, self.dictionary = naming, solid, dictionary
+        self.old_comment, self.old_packing = old_comment, old_packing
 
     @staticmethod
     def block(kind, flags, body):
@@ -711,7 +788,16 @@ class Rar4:
                 flags |= self.MHD_FIRSTVOLUME
         if self.solid:
             flags |= self.MHD_SOLID
-        return self.block(0x73, flags, bytes(6))
+        if self.old_comment is None or index:
+            return self.block(0x73, flags, bytes(6))
+        # The comment's own block inside the main header, stored; the main header's CRC covers its
+        # own fields alone.
+        data = self.old_comment.encode('utf-8')
+        inner = struct.pack('<BHHHBBH', 0x75, 0, 13 + len(data), len(data), self.OLD_VERSION, self.STORE,
+                            zlib.crc32(data) & 0xFFFF)
+        inner = struct.pack('<H', zlib.crc32(inner) & 0xFFFF) + inner + data
+        head = struct.pack('<BHH', 0x73, flags | self.MHD_COMMENT, 13 + len(inner)) + bytes(6)
+        return struct.pack('<H', zlib.crc32(head) & 0xFFFF) + head + inner
 
     def end_header(self, volume, more, index):
         if not volume:
@@ -763,6 +849,10 @@ class Rar4:
             version, method = 29, self.NORMAL
             # The dictionary size: 64 KB << n in the bits that hold 7 for a directory.
             flags |= (self.dictionary.bit_length() - 17) << 5
+        elif self.old_packing and m.kind in ('file', 'generated') and m.size:
+            version, method = self.OLD_VERSION, self.NORMAL
+        if m.announce_ext_time:
+            flags |= self.LHD_EXTTIME
         if m.solid:
             flags |= self.LHD_SOLID
         if m.kind == 'dir':
@@ -792,6 +882,8 @@ class Rar4:
         return self._file_block(0x74, m, self.stored_name(m), part, split_before, split_after, crc)
 
     def comment(self, text):
+        if self.old_comment is not None:
+            return b''
         data = text.encode('utf-8')
         m = Member('CMT', 'file', None, size=len(data))
         return self._file_block(0x7A, m, 'CMT', len(data), False, False, zlib.crc32(data)) + data
@@ -852,10 +944,10 @@ class Writer:
 
     def write_member(self, m):
         data_size = len(m.target.encode('utf-8')) if m.data_in_archive else (
-            m.size if m.kind in ('file', 'generated') else 0)
+            m.size if m.kind in ('file', 'generated', 'zeros') else 0)
         if m.packed is not None:
             data_size = len(m.packed)
-        splittable = m.kind in ('file', 'generated') and data_size > 0
+        splittable = m.kind in ('file', 'generated', 'zeros') and data_size > 0
         remaining, whole_crc, first = data_size, 0, True
         chunks = m.chunks()
         pending, written = b'', 0
@@ -883,6 +975,11 @@ class Writer:
             self.fresh = False
             self.f.write(self.fmt.file_header(m, part, not first, split_after, 0))
             part_crc, left = 0, part
+            if m.kind == 'zeros':
+                # A hole in the file: the next header written after it fills the space in between.
+                part_crc, whole_crc = crc32_zeros(0, part), crc32_zeros(whole_crc, part)
+                self.f.seek(part, os.SEEK_CUR)
+                left = 0
             while left:
                 if not pending:
                     pending = memoryview(next(chunks))
@@ -978,9 +1075,10 @@ def collect(args, default_mtime):
             add_path(src, name)
         elif kind == 'add_dir':
             members.append(Member(value, 'dir', default_mtime))
-        elif kind == 'generate':
-            name, size = split_pair(value, ':', '--generate')
-            members.append(Member(name, 'generated', default_mtime, size=parse_size(size)))
+        elif kind in ('generate', 'zeros'):
+            name, size = split_pair(value, ':', '--' + kind)
+            members.append(Member(name, 'generated' if kind == 'generate' else 'zeros', default_mtime,
+                                  size=parse_size(size)))
         elif kind in REDIRECTIONS:
             name, target = split_pair(value, '=', '--' + kind)
             members.append(Member(name, kind, default_mtime, target=target))
@@ -999,6 +1097,11 @@ def collect(args, default_mtime):
             hits[0].attributes = int(attributes, 0)
         except ValueError:
             raise SystemExit(f'rarwrite: --attributes {name}: {attributes!r} is no number') from None
+    for name in args.announce_ext_time or []:
+        hits = [m for m in members if m.name == name]
+        if not hits:
+            raise SystemExit(f'rarwrite: --announce-ext-time {name!r} names no member')
+        hits[0].announce_ext_time = True
     if len(set(names)) != len(names):
         raise SystemExit('rarwrite: a name is given twice')
     return members
@@ -1027,6 +1130,8 @@ def main(argv=None):
     p.add_argument('--add', action=Ordered, metavar='SRC[=ARCNAME]')
     p.add_argument('--add-dir', action=Ordered, metavar='ARCNAME')
     p.add_argument('--generate', action=Ordered, metavar='ARCNAME:SIZE')
+    p.add_argument('--zeros', action=Ordered, metavar='ARCNAME:SIZE',
+                   help='a member of zeros, left as a hole in the archive file')
     p.add_argument('--symlink', action=Ordered, metavar='ARCNAME=TARGET')
     p.add_argument('--hardlink', action=Ordered, metavar='ARCNAME=TARGET')
     p.add_argument('--filecopy', action=Ordered, metavar='ARCNAME=TARGET')
@@ -1034,6 +1139,14 @@ def main(argv=None):
     p.add_argument('--corrupt-member', action='append', metavar='ARCNAME')
     p.add_argument('--attributes', action='append', metavar='ARCNAME=VALUE',
                    help="a file's Windows attributes, 0x01 read-only, 0x02 hidden (default 0x20)")
+    p.add_argument('--announce-ext-time', action='append', metavar='ARCNAME',
+                   help='RAR 4: the extended-time flag without the times')
+    p.add_argument('--encrypt-headers', action='store_true',
+                   help='RAR 5: the encryption header, and every header after it sealed')
+    p.add_argument('--old-comment', action='store_true',
+                   help='RAR 4: --comment inside the main header, as RAR 1.5 to 2.x keep it')
+    p.add_argument('--old-packing', action='store_true',
+                   help='RAR 4: files marked as packed by RAR 2.0, their bytes standing for it')
     p.add_argument('--compress', action='store_true', help='RAR 4: pack files with RAR 2.9 LZ')
     p.add_argument('--solid', action='store_true', help='with --compress: one stream for all files')
     p.add_argument('--dictionary', type=parse_size, default=MAX_DICTIONARY,
@@ -1042,12 +1155,23 @@ def main(argv=None):
 
     if args.compress and args.format != '4':
         raise SystemExit('rarwrite: --compress is for RAR 4 only')
-    if args.solid and not args.compress:
-        raise SystemExit('rarwrite: --solid needs --compress')
+    if args.solid and not (args.compress or args.old_packing):
+        raise SystemExit('rarwrite: --solid needs --compress or --old-packing')
+    if args.format == '5' and (args.announce_ext_time or args.old_comment or args.old_packing):
+        raise SystemExit('rarwrite: --announce-ext-time, --old-comment and --old-packing are for RAR 4')
+    if args.format == '4' and args.encrypt_headers:
+        raise SystemExit('rarwrite: --encrypt-headers is for RAR 5')
+    if args.old_comment and args.comment is None:
+        raise SystemExit('rarwrite: --old-comment needs --comment')
+    if args.old_packing and args.compress:
+        raise SystemExit('rarwrite: --old-packing and --compress are two packings')
+    if args.compress and any(kind == 'zeros' for kind, _ in args.members or []):
+        raise SystemExit('rarwrite: a member of zeros is stored, never compressed')
     d = args.dictionary
     if d & (d - 1) or not MIN_DICTIONARY <= d <= MAX_DICTIONARY:
         raise SystemExit('rarwrite: --dictionary is a power of two from 64K to 4M')
-    fmt = Rar5(args.naming) if args.format == '5' else Rar4(args.naming, args.solid, d)
+    fmt = Rar5(args.naming, args.encrypt_headers) if args.format == '5' else Rar4(
+        args.naming, args.solid, d, args.comment if args.old_comment else None, args.old_packing)
     members = collect(args, args.mtime if args.mtime is not None else time.time())
     for m in members:
         if m.kind in ('hardlink', 'filecopy', 'junction') and isinstance(fmt, Rar4):
@@ -1056,6 +1180,9 @@ def main(argv=None):
         m.data_in_archive = m.kind == 'symlink' and isinstance(fmt, Rar4)
     if args.compress:
         compress(members, args.solid, d)
+    elif args.solid:
+        for m in members[1:]:
+            m.solid = True
     os.makedirs(os.path.dirname(os.path.abspath(args.out)), exist_ok=True)
     if args.comment_every_volume and (args.format != '5' or args.comment is None):
         raise SystemExit('rarwrite: --comment-every-volume is for RAR 5 with --comment')

@@ -57,6 +57,12 @@ template <typename Call> int WithHandle(RarHandle handle, Call call) {
     return call(*h);
 }
 
+// The record's size fields hold 32 bits; a size past them is shown as the most they hold, so that
+// a caller's progress range is never smaller than the data that flows.
+unsigned SizeField(uint64_t size) {
+    return static_cast<unsigned>(std::min<uint64_t>(size, UINT32_MAX));
+}
+
 // Cut to fit, always terminated.
 void CopyTerminated(char* out, size_t room, const std::string& text) {
     size_t n = std::min(text.size(), room - 1);
@@ -156,8 +162,8 @@ UNRAR_API int UNRAR_CALL RARReadHeader(RarHandle hArcData, RARHeaderData* Header
             CopyTerminated(HeaderData->FileName, sizeof HeaderData->FileName, h.fs.Narrow(name));
             const unrar::MemberRecord& r = member.record;
             HeaderData->Flags = r.flags;
-            HeaderData->PackSize = static_cast<unsigned>(r.packSize);
-            HeaderData->UnpSize = static_cast<unsigned>(r.unpSize);
+            HeaderData->PackSize = SizeField(r.packSize);
+            HeaderData->UnpSize = SizeField(r.unpSize);
             HeaderData->HostOS = r.hostOS;
             HeaderData->FileCRC = r.crc;
             HeaderData->FileTime = member.dosTime;

@@ -169,6 +169,24 @@ TEST(OldMethods, AreReportedAsUnknownNotAsDamage) {
     EXPECT_EQ(Difference(ReadTree(scratch.Path() / "out"), want), "");
 }
 
+// An archive of RAR 1.5 to 2.x with its comment in the main header: every member is read, each packed
+// one of a version that cannot be unpacked; the comment comes as comments do.
+TEST(OldMethods, AnOldArchiveWithItsCommentOpens) {
+    const fs::path set = Fixtures() / "rar4-old-comment";
+    TempFolder out;
+    ArchiveRun run = RunArchive(VolumesOf(set).front(), out.Path());
+    EXPECT_EQ(run.openResult, RarOk);
+    EXPECT_EQ(run.headerErrors, std::vector<int>{RarEndOfArchive}) << Describe(run);
+    EXPECT_EQ(OutcomesOf(run), (Outcomes{{"readme.txt", RarUnknownFormat},
+                                         {"data", RarOk},
+                                         {"data\\level.dat", RarUnknownFormat},
+                                         {"empty.txt", RarOk},
+                                         {"notes.txt", RarUnknownFormat}}));
+    EXPECT_EQ(Difference(ReadTree(out.Path()), ReadTree(set.string() + ".expected")), "");
+    EXPECT_EQ(run.commentState, 1u);
+    EXPECT_EQ(run.comment, ReadFile(set.string() + ".comment"));
+}
+
 // A data callback that answers 0 or less stops the member at once: no more blocks, nothing of it
 // written, an error for it; the run may go on with the next member.
 TEST(DataCallback, ANonPositiveAnswerStopsTheMemberAtOnce) {

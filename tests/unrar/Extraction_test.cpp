@@ -31,6 +31,7 @@ const char* const kGeneratedSets[] = {"rar5-single",
                                       "rar4-solid",
                                       "rar4-solid-parts",
                                       "rar4-solid-old-naming",
+                                      "rar4-announced-ext-time",
                                       "demo"};
 
 std::set<std::string> LinesOf(const fs::path& path) {

@@ -129,6 +129,40 @@ TEST(Header, DescribesMembersAsTheArchiveHoldsThem) {
     EXPECT_NE(find("data\\tail.bin").arcName, Ansi(volumes.front()));
 }
 
+// A member of 4 GiB or more has sizes its record's 32-bit fields cannot hold: they hold the most they
+// can, so that a progress range is never smaller than what flows, and the member is read whole.
+TEST(Header, SizesPast32BitsAreTheMostTheFieldsHold) {
+    const uint64_t hugeSize = (uint64_t(4) << 30) + (4 << 20);
+    for (const std::string set : {"rar5-huge", "rar4-huge"}) {
+        SCOPED_TRACE(set);
+        const fs::path first = VolumesOf(Fixtures() / set).front();
+        TempFolder out;
+        RunOptions skip;
+        skip.operationOf = [](const std::string& name) { return name == "huge.bin" ? RarSkip : RarExtract; };
+        ArchiveRun run = RunArchive(first, out.Path(), skip);
+        EXPECT_EQ(run.end, RarEndOfArchive);
+        ASSERT_EQ(OutcomesOf(run), (Outcomes{{"huge.bin", RarOk}, {"after.txt", RarOk}}));
+        EXPECT_EQ(run.members[0].header.UnpSize, 0xFFFFFFFFu);
+        EXPECT_EQ(run.members[0].header.PackSize, 0xFFFFFFFFu);
+        const std::string after = ReadFile(Fixtures() / (set + ".expected") / "after.txt");
+        EXPECT_EQ(run.members[1].header.UnpSize, after.size());
+        EXPECT_EQ(ReadFile(out.Path() / "after.txt"), after);
+
+        // Tested, its data flows whole and fits its CRC; once is enough, for the format whose sizes
+        // are split in two fields.
+        if (set != "rar4-huge")
+            continue;
+        uint64_t flowed = 0;
+        RunOptions test;
+        test.operation = RarTest;
+        test.onData = [&](const unsigned char*, int size) { flowed += unsigned(size); };
+        run = RunArchive(first, {}, test);
+        ASSERT_FALSE(run.members.empty());
+        EXPECT_EQ(run.members[0].result, RarOk);
+        EXPECT_EQ(flowed, hugeSize + after.size());
+    }
+}
+
 TEST(Password, EncryptedMembersAreReportedAndPassedOver) {
     const fs::path partly =
         VolumesOf(Fixtures() / "libarchive/test_read_format_rar_encryption_partially").front();
@@ -152,13 +186,17 @@ TEST(Password, EncryptedMembersAreReportedAndPassedOver) {
     for (const Member& m : RunArchive(partly, {}, skip).members)
         EXPECT_EQ(m.result, RarOk);
 
-    // With its headers encrypted, not even a name can be read.
-    const fs::path hidden =
-        VolumesOf(Fixtures() / "libarchive/test_read_format_rar_encryption_header").front();
-    EXPECT_EQ(RunArchive(hidden, {}).end, RarPasswordMissing);
-    RunOptions given;
-    given.password = "secret";
-    EXPECT_EQ(RunArchive(hidden, {}, given).end, RarBadPassword);
+    // With its headers encrypted, not even a name can be read, in either format.
+    for (const char* set : {"libarchive/test_read_format_rar_encryption_header", "rar5-encrypted-headers"}) {
+        SCOPED_TRACE(set);
+        const fs::path hidden = VolumesOf(Fixtures() / set).front();
+        ArchiveRun run = RunArchive(hidden, {});
+        EXPECT_EQ(run.openResult, RarOk);
+        EXPECT_EQ(run.end, RarPasswordMissing);
+        RunOptions given;
+        given.password = "secret";
+        EXPECT_EQ(RunArchive(hidden, {}, given).end, RarBadPassword);
+    }
 }
 
 TEST(Destination, ANamedTargetAndALongPathAreWritten) {

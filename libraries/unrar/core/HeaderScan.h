@@ -55,6 +55,13 @@ struct CommentBlock {
     bool encrypted = false;
 };
 
+// Header bytes libarchive is shown in place of those stored at an offset of the volume, of the same
+// length: headers whose meaning is plain but which libarchive would refuse as they were written.
+struct HeaderMend {
+    uint64_t offset = 0;
+    std::string bytes;
+};
+
 struct VolumeLayout {
     Format format = Format::Rar4;
     uint64_t archiveStart = 0; // the signature, after a self-extractor's stub
@@ -76,6 +83,7 @@ struct VolumeLayout {
     // The walk stopped at a header it could not trust or that was cut off, or a RAR 5 volume ended
     // without its end header (a RAR 4 one may, at a header's end: older tools wrote none).
     bool damaged = false;
+    std::vector<HeaderMend> mends;
 
     // Whether the set goes on after this volume, by the archive's own markers.
     bool HasNextVolume() const;

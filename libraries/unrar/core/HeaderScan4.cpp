@@ -25,16 +25,22 @@ enum : uint32_t {
     kLongBlock = 0x8000,
     kFileLarge = 0x0100,
     kFileUnicode = 0x0200,
+    kFileSalt = 0x0400,
+    kFileExtTime = 0x1000,
     kFileDirectory = 0x00E0,
     kEndMoreVolumes = 0x0001,
     kEndDataCrc = 0x0002,
     kEndVolumeNumber = 0x0008,
 };
 
+// The main header's own fields, before the comment that RAR 1.5 to 2.x keep inside it.
+constexpr size_t kMainFieldsEnd = 13;
+
 struct Rar4File {
     uint64_t packSize, unpSize;
     uint32_t host, crc, time, unpVer, method, attributes;
     std::string name;
+    size_t nameEnd;
 };
 
 bool ParseFile4(const std::string& h, uint32_t flags, Rar4File& f) {
@@ -61,7 +67,35 @@ bool ParseFile4(const std::string& h, uint32_t flags, Rar4File& f) {
     if (at + nameSize > size)
         return false;
     f.name = h.substr(at, nameSize);
+    f.nameEnd = at + nameSize;
     return true;
+}
+
+// Whether the extended times the flags announce are all in the header: their flags, then for each
+// of the four times that has one a DOS time (the modification time has the header's own) and up to
+// three bytes of finer resolution.
+bool HoldsExtTimes(const std::string& h, size_t at) {
+    if (at + 2 > h.size())
+        return false;
+    uint32_t timeFlags = Le16(h, at);
+    at += 2;
+    for (int i = 3; i >= 0; --i) {
+        uint32_t mode = timeFlags >> (i * 4);
+        if (!(mode & 8))
+            continue;
+        at += (i == 3 ? 0 : 4) + (mode & 3);
+        if (at > h.size())
+            return false;
+    }
+    return true;
+}
+
+// What libarchive reads in place of the header, with the CRC made to fit the bytes as they now are.
+void Mend(VolumeLayout& layout, uint64_t pos, std::string& h) {
+    uint32_t crc = Crc32(h.data() + 2, h.size() - 2) & 0xFFFF;
+    h[0] = static_cast<char>(crc & 0xFF);
+    h[1] = static_cast<char>(crc >> 8);
+    layout.mends.push_back({pos, h});
 }
 
 MemberRecord RecordOf4(const Rar4File& f, uint32_t flags, uint64_t offset) {
@@ -99,7 +133,7 @@ MemberRecord RecordOf4(const Rar4File& f, uint32_t flags, uint64_t offset) {
 }
 
 void ParseInlineComment(const std::string& h, uint32_t flags, uint64_t offset, CommentBlock& comment) {
-    size_t at = 13 + ((flags & kMainEncryptVersion) ? 1 : 0);
+    size_t at = kMainFieldsEnd + ((flags & kMainEncryptVersion) ? 1 : 0);
     if (h.size() < at + 13)
         return;
     uint32_t size = Le16(h, at + 5);
@@ -131,8 +165,17 @@ Block ReadBlock4(InputFile& file, uint64_t pos, bool& sawMain, VolumeLayout& lay
         return Block::Broken();
     if (!ReadAt(file, pos, headSize, h))
         return Block::Stop(RarReadError);
-    if (h.size() < headSize || (Crc32(h.data() + 2, headSize - 2) & 0xFFFF) != Le16(h, 0))
+    if (h.size() < headSize)
         return Block::Broken();
+    const uint32_t storedCrc = Le16(h, 0);
+    if ((Crc32(h.data() + 2, headSize - 2) & 0xFFFF) != storedCrc) {
+        // RAR 1.5 to 2.x take a main header's CRC over its own fields alone, not over its comment.
+        bool oldMain = type == kMain4 && (flags & kMainComment) && headSize > kMainFieldsEnd &&
+                       (Crc32(h.data() + 2, kMainFieldsEnd - 2) & 0xFFFF) == storedCrc;
+        if (!oldMain)
+            return Block::Broken();
+        Mend(layout, pos, h);
+    }
     if (!sawMain && type != kMain4) {
         // libarchive reads members that follow the signature without a main header.
         sawMain = true;
@@ -142,7 +185,7 @@ Block ReadBlock4(InputFile& file, uint64_t pos, bool& sawMain, VolumeLayout& lay
 
     uint64_t dataSize = 0;
     if (type == kMain4) {
-        if (sawMain || headSize < 13)
+        if (sawMain || headSize < kMainFieldsEnd)
             return Block::Broken();
         sawMain = true;
         layout.isVolume = flags & kMainVolume;
@@ -161,6 +204,14 @@ Block ReadBlock4(InputFile& file, uint64_t pos, bool& sawMain, VolumeLayout& lay
         if (!ParseFile4(h, flags, f))
             return Block::Broken();
         dataSize = f.packSize;
+        // Some archivers announce extended times they did not write: what the header holds is read.
+        size_t timesAt = f.nameEnd + ((flags & kFileSalt) ? 8 : 0);
+        if ((flags & kFileExtTime) && timesAt <= h.size() && !HoldsExtTimes(h, timesAt)) {
+            flags &= ~uint32_t(kFileExtTime);
+            h[3] = static_cast<char>(flags & 0xFF);
+            h[4] = static_cast<char>(flags >> 8);
+            Mend(layout, pos, h);
+        }
         if (type == kFile4) {
             layout.members.push_back(RecordOf4(f, flags, pos));
         } else if (f.name == "CMT" && layout.comment.kind == CommentBlock::Kind::None) {

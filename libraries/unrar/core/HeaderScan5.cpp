@@ -194,7 +194,8 @@ Block ReadBlock5(InputFile& file, uint64_t pos, bool& sawMain, VolumeLayout& lay
     if (extraSize > c.Left())
         return Block::Broken();
     size_t extraStart = total - static_cast<size_t>(extraSize);
-    if (!sawMain && type != kMain5)
+    // An archive whose headers are encrypted starts with the encryption header, before its main one.
+    if (!sawMain && type != kMain5 && type != kCrypt5)
         return Block::Stop(RarBadArchive);
 
     if (type == kMain5) {

@@ -179,6 +179,7 @@ la_ssize_t VolumeStream::ReadSome(const void** out) {
             return ARCHIVE_FATAL;
         }
         if (n > 0) {
+            ApplyMends(buffer.data(), offset, static_cast<size_t>(n));
             offset += static_cast<uint64_t>(n);
             *out = buffer.data();
             return static_cast<la_ssize_t>(n);
@@ -188,6 +189,15 @@ la_ssize_t VolumeStream::ReadSome(const void** out) {
                 return ARCHIVE_FATAL;
             return Tail(out);
         }
+    }
+}
+
+void VolumeStream::ApplyMends(char* data, uint64_t at, size_t size) const {
+    for (const HeaderMend& mend : volumes[volume].layout.mends) {
+        uint64_t from = std::max(at, mend.offset);
+        uint64_t to = std::min(at + size, mend.offset + mend.bytes.size());
+        if (from < to)
+            std::copy_n(mend.bytes.data() + (from - mend.offset), to - from, data + (from - at));
     }
 }
 

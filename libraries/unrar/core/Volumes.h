@@ -77,6 +77,7 @@ private:
     la_ssize_t ReadSome(const void** buffer);
     la_ssize_t Tail(const void** buffer);
     la_int64_t SkipSome(la_int64_t request);
+    void ApplyMends(char* data, uint64_t at, size_t size) const;
 
     Volumes& volumes;
     size_t volume;
