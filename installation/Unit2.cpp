@@ -58,7 +58,9 @@ void TForm2::FormActivate(TObject*) {
 }
 
 void TForm2::DriveComboBox1Change(TObject*) {
-    std::string root = std::string(1, DriveComboBox1->Drive()) + ":\\";
+    // A directory on a network share has no drive letter: the share holds its space.
+    char drive = DriveComboBox1->Drive();
+    std::string root = drive ? std::string(1, drive) + ":\\" : DirectoryListBox1->Root();
     std::uint64_t free = GetFreeSpace(root);
     std::string text = FormatSize(free);
     if (EnoughSpace(free, StrToInt(Settings::SIZE))) {

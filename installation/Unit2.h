@@ -38,8 +38,8 @@ extern TForm2* Form2;
 // windows.h keeps a 16-bit era macro of this name.
 #undef GetFreeSpace
 
-// Bytes available to the caller on the drive of a root path such as "c:\"; 0 when the system cannot
-// say.
+// Bytes available to the caller on the drive or share of a root path such as "c:\" or
+// "\\server\share\"; 0 when the system cannot say.
 std::uint64_t GetFreeSpace(const std::string& root);
 // "4768 Mb" above one megabyte, "900 Kb" up to it; whole numbers, halves away from zero.
 std::string FormatSize(std::uint64_t bytes);

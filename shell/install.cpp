@@ -33,14 +33,13 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
         Application.CreateForm(Form3);
         Application.CreateForm(Form4);
         Application.CreateForm(Form5);
+        // The main window is made when it is first shown, which the loop does before it takes a message.
+        Application.Run();
     } catch (const std::exception& e) {
-        // A window that cannot be read is a fault of the program itself; say which and stop.
+        // A window that cannot be read or made leaves the program nothing to show: say which, and end as
+        // the loop would.
         Application.ShowException(e);
-        MIDASstopBackgroundPlay();
-        MIDASclose();
-        return 0;
     }
-    Application.Run();
 
     if (!MIDASok(MIDASstopBackgroundPlay()))
         MidasFailure(kStartupFailure);

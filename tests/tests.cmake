@@ -16,7 +16,10 @@ korvadel_add_test(NAME profile_test SOURCES medium/Profile_test.cpp LIBRARIES me
 korvadel_add_test(NAME string_list_test SOURCES toolkit/StringList_test.cpp LIBRARIES toolkit)
 korvadel_add_test(NAME settings_test SOURCES installation/Settings_test.cpp LIBRARIES installation)
 
-korvadel_add_test(NAME startup_test SOURCES shell/Startup_test.cpp GUI DEPENDS installer midas_double TIMEOUT 300)
+korvadel_add_test(NAME startup_test SOURCES shell/Startup_test.cpp GUI
+    DEPENDS installer midas_double window_refusal TIMEOUT 300)
+korvadel_add_test(NAME form_inspection_test SOURCES toolkit/FormInspection_test.cpp GUI
+    DEPENDS installer midas_double TIMEOUT 120)
 korvadel_add_test(NAME main_window_test SOURCES shell/MainWindow_test.cpp GUI DEPENDS installer midas_double
     TIMEOUT 300)
 korvadel_add_test(NAME dialogs_test SOURCES toolkit/Dialogs_test.cpp toolkit/forms.rc LIBRARIES toolkit GUI)

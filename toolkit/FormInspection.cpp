@@ -34,12 +34,23 @@ void AppendRecord(std::string& text, TComponent& component) {
 
 } // namespace
 
+// Any process on the desktop may ask, for any of the forms, hidden ones too, and is told what their
+// controls hold: captions, texts (the information file's among them), the chosen directory and the
+// folders beside it, the drives with their labels and shares, bounds, fonts, colours and progress.
+// Nothing is changed by asking, and the answer goes only to a window that exists. The program has one
+// thread: a reply window whose thread does not take it must not hold the program up longer than
+// a moment, so the send gives up then and the asker goes without.
 LRESULT TForm::Inspect(HWND replyTo) {
+    if (!IsWindow(replyTo))
+        return 0;
     std::string text;
     AppendRecord(text, *this);
     for (const auto& component : Components())
         AppendRecord(text, *component);
     COPYDATASTRUCT data{kInspectionMarker, static_cast<DWORD>(text.size()), text.data()};
-    SendMessageA(replyTo, WM_COPYDATA, reinterpret_cast<WPARAM>(handle_), reinterpret_cast<LPARAM>(&data));
-    return 1;
+    DWORD_PTR taken = 0;
+    return SendMessageTimeoutA(replyTo, WM_COPYDATA, reinterpret_cast<WPARAM>(handle_),
+                               reinterpret_cast<LPARAM>(&data), SMTO_ABORTIFHUNG, kInspectionReplyMs, &taken)
+               ? 1
+               : 0;
 }

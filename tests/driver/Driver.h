@@ -66,6 +66,26 @@ private:
     DWORD pid = 0;
 };
 
+// The library in $KORVADEL_BIN that holds the hook, and the shared memory it reads the class from.
+constexpr char kRefusalLibrary[] = "window_refusal.dll";
+constexpr char kRefusedClassMemory[] = "KorvadelRefusedWindowClass";
+// While it lives, the system refuses to make a window of this class in any process of the desktop,
+// as it does when a window cannot be had: the creation fails and returns no window.
+class RefusedWindowClass {
+public:
+    explicit RefusedWindowClass(const std::string& className);
+    ~RefusedWindowClass();
+    RefusedWindowClass(const RefusedWindowClass&) = delete;
+    RefusedWindowClass& operator=(const RefusedWindowClass&) = delete;
+
+private:
+    void Release();
+
+    HANDLE name = nullptr;
+    HMODULE library = nullptr;
+    HHOOK hook = nullptr;
+};
+
 // Visible top-level windows of a process, in z-order.
 std::vector<HWND> TopWindows(DWORD pid);
 // The first of them with this class and title; nullptr matches any.

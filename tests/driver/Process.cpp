@@ -20,9 +20,17 @@ Process::Process(const std::string& program, const std::string& arguments, const
     STARTUPINFOA startup = {};
     startup.cb = sizeof startup;
     PROCESS_INFORMATION info = {};
-    if (!CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                        nullptr, currentDir.empty() ? nullptr : currentDir.c_str(), &startup, &info)) {
-        DWORD error = GetLastError();
+    // Wine 8 starts a program told to run in a network directory (\\server\share\...) in the Windows
+    // directory instead, but hands on the starting program's own directory whatever it is: so the
+    // program is started from there.
+    char ownDir[MAX_PATH + 1] = {};
+    GetCurrentDirectoryA(sizeof ownDir, ownDir);
+    BOOL started = (currentDir.empty() || SetCurrentDirectoryA(currentDir.c_str())) &&
+                   CreateProcessA(program.c_str(), commandLine.data(), nullptr, nullptr, FALSE,
+                                  CREATE_SUSPENDED, nullptr, nullptr, &startup, &info);
+    DWORD error = GetLastError();
+    SetCurrentDirectoryA(ownDir);
+    if (!started) {
         CloseHandle(job);
         throw std::runtime_error("cannot start " + commandLine + " in " + currentDir + " (error " +
                                  std::to_string(error) + ")");

@@ -6,3 +6,5 @@ korvadel_add_test(NAME unit2_test SOURCES installation/Unit2_test.cpp LIBRARIES 
 korvadel_add_test(NAME extraction_dialog_test
     SOURCES installation/Unit5_test.cpp ${PROJECT_SOURCE_DIR}/resources/install.rc
     LIBRARIES installation components GUI DEPENDS unrar fixtures)
+korvadel_add_test(NAME network_share_test SOURCES installation/NetworkShare_test.cpp GUI
+    DEPENDS installer midas_double unrar TIMEOUT 300)

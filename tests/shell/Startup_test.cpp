@@ -103,6 +103,19 @@ TEST(Startup, AFailingModuleLoadEndsTheProgramWithoutStoppingBackgroundPlay) {
                                         "MIDASgetErrorMessage(7)", "MIDASclose()"}));
 }
 
+TEST(Startup, AMainWindowThatCannotBeMadeIsReportedAndTheMusicStoppedAsAtTheEnd) {
+    driver::RefusedWindowClass refused("TForm1");
+    Session run;
+    auto box = driver::WaitMessageBox(run.process->Pid(), "Korvadel Installer v1.0", kWait);
+    EXPECT_EQ(box.text, "Cannot create the window Form1");
+    EXPECT_TRUE(box.hasIcon);
+    driver::PressOk(box.hwnd);
+    EXPECT_EQ(run.ExitCode(), 0u);
+    EXPECT_EQ(run.Calls(),
+              (std::vector<std::string>{"MIDASstartup()", "MIDASinit()", "MIDASstartBackgroundPlay(0)",
+                                        "MIDASstopBackgroundPlay()", "MIDASclose()"}));
+}
+
 // The shell's view of the program: the buttons of the task bar that stand for its windows. Wine's task
 // bar keeps the handle of the window a button stands for as the button's identifier.
 std::vector<std::pair<HWND, HWND>> TaskBarEntries(DWORD pid) {

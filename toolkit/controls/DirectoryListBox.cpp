@@ -93,6 +93,10 @@ char TDirectoryListBox::Drive() const {
     return HasDriveLetter(directory_) ? directory_[0] : '\0';
 }
 
+std::string TDirectoryListBox::Root() const {
+    return RootOf(directory_);
+}
+
 void TDirectoryListBox::SetDirectory(const std::string& path) {
     if (!SetCurrentDirectoryA(path.c_str()))
         throw EInOutError(GetLastError());

@@ -18,6 +18,8 @@ public:
     void SetDirectory(const std::string& path);
     // The lower-case letter of the directory's drive, or 0 for a network path.
     char Drive() const;
+    // What the tree hangs from: "c:\" or "\\server\share\".
+    std::string Root() const;
 
     void SetItemHeight(int height);
 
