@@ -87,4 +87,24 @@ inline const std::vector<std::string> kStartCalls = {
     "MIDASplayModule(1,1)",
 };
 
+// What the directory dialog shows of the free space of `root` and judges of it against the needed
+// size. The figure the dialog shows, in megabytes, decides; other work on the machine may move the
+// real free space a little meanwhile.
+inline void ExpectFreeSpaceJudged(HWND form2, const std::string& root, const std::string& size) {
+    driver::Inspection inspection = driver::Inspect(form2);
+    const driver::Record& label = inspection.Find("Label3");
+    ULARGE_INTEGER free{};
+    ASSERT_TRUE(GetDiskFreeSpaceExA(root.c_str(), &free, nullptr, nullptr)) << root;
+    // Less would leave the figure's tolerance nothing to tell apart.
+    ASSERT_GT(free.QuadPart, 64 * 1048576ull) << root;
+    std::string shown = driver::Field(label, "caption");
+    ASSERT_EQ(shown.substr(shown.size() - 3), " Mb");
+    long long figure = std::stoll(shown);
+    EXPECT_NEAR(static_cast<double>(figure), free.QuadPart / 1048576.0, 64);
+    bool enough = figure > std::stoll(size);
+    EXPECT_EQ(driver::Field(label, "font.color"), enough ? "0x00000000" : "0x000000FF");
+    EXPECT_EQ(driver::WindowText(form2), enough ? "Select a Directory" : "Insufficient space on this disk!");
+    EXPECT_EQ(driver::Field(inspection.Find("Label4"), "caption"), size + " Mb");
+}
+
 } // namespace installer
