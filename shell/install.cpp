@@ -17,6 +17,9 @@ constexpr char kStartupFailure[] = "MIDAS Error";
 }
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+    // An empty card reader or DVD drive touched anywhere (the drive box, the free space, the search
+    // for the next volume) would otherwise get the system's own box about it, over our windows.
+    SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
     MIDASstartup();
     if (!MIDASok(MIDASinit()))
         MidasFailure(kStartupFailure);

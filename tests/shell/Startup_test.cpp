@@ -44,6 +44,20 @@ TEST(Startup, TheQuitMenuEntryEndsTheProgram) {
     });
 }
 
+// No system box about an empty drive, a missing disc or a file that cannot be opened, from the first
+// call to the last: the program's own messages say what happened.
+TEST(Startup, TheSystemsDriveBoxesAreOffForTheWholeRun) {
+    Session run;
+    HWND main = run.MainWindow();
+    driver::SendKeys(main, {VK_CONTROL, 'Q'});
+    EXPECT_EQ(run.ExitCode(), 0u);
+    std::istringstream modes(run.folder.Read("install.dll.errormode"));
+    std::vector<UINT> seen;
+    for (UINT mode; modes >> mode;)
+        seen.push_back(mode & (SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX));
+    EXPECT_EQ(seen, (std::vector<UINT>(2, SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX)));
+}
+
 TEST(Startup, AFailingInitShowsTheLibrarysTextAndNoWindow) {
     Session run(kStandardIni,
                 "[results]\r\nMIDASinit=0\r\n[error]\r\ncode=12\r\nmessage=No sound card found\r\n");

@@ -14,6 +14,9 @@
 // each time so that nothing is lost when the program ends its process right after. A line holds the call
 // only, as MIDASplayModule(1,1) or MIDASloadModule("install.dat"): numbers in decimal without spaces, the
 // file name verbatim between quotes or NULL, the info record left out, and "\n" at the end.
+//
+// MIDASstartup and MIDASclose, the program's first and last calls, also append the process's error
+// mode (GetErrorMode, decimal) as a line to "<path of this DLL>.errormode".
 #include "midasdll.h"
 
 #include <windows.h>
@@ -59,6 +62,18 @@ std::optional<long long> setting(const char* section, const char* key) {
     return value;
 }
 
+void recordErrorMode() {
+    std::string line = std::to_string(GetErrorMode()) + "\n";
+    HANDLE file =
+        CreateFileA(besideSelf(".errormode").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return;
+    DWORD written;
+    WriteFile(file, line.data(), DWORD(line.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
 MIDASboolean answer(const char* function, const std::string& arguments = "") {
     record(function + ("(" + arguments + ")"));
     return MIDASboolean(setting("results", function).value_or(1));
@@ -73,6 +88,7 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 MIDASboolean MIDAS_CALL MIDASstartup(void) {
+    recordErrorMode();
     return answer("MIDASstartup");
 }
 
@@ -85,6 +101,7 @@ MIDASboolean MIDAS_CALL MIDASstopBackgroundPlay(void) {
 }
 
 MIDASboolean MIDAS_CALL MIDASclose(void) {
+    recordErrorMode();
     return answer("MIDASclose");
 }
 
