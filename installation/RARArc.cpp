@@ -128,6 +128,7 @@ bool TRAR::ExtractMembers(Run& run) {
                 Library->RARSetPassword(run.Handle, run.Password.data());
         }
         code = Library->RARProcessFile(run.Handle, RarExtract, destination, nullptr);
+        FileError = code == RarCannotCreate ? GetLastError() : 0;
         RethrowHandlerFailure();
         if (OnExtract)
             OnExtract(this, run.Header, code == RarOk);

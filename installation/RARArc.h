@@ -57,6 +57,8 @@ public:
     std::string TargetDir;
     // Ends the run before its next member; the run that honours it clears it.
     bool Stop = false;
+    // The system's reason the last member extracted could not be created, 0 for any other result.
+    unsigned long FileError = 0;
 
     TProcessDataProcN OnProcessData;
     TChangeVolProcN OnVolumeChange;

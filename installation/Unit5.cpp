@@ -21,10 +21,11 @@ std::string FieldText(const char (&field)[260]) {
     return std::string(field, strnlen(field, sizeof field));
 }
 
-std::string Cause(int code) {
+std::string Cause(int code, unsigned long fileError = 0) {
     switch (code) {
     case RarCannotCreate:
-        return "the file could not be created";
+        return fileError == ERROR_SHARING_VIOLATION ? "the file is in use by another program"
+                                                    : "the file could not be created";
     case RarBadData:
         return "its data is corrupt";
     case RarWriteError:
@@ -219,7 +220,7 @@ void TForm5::RAR1Extract(TObject*, const RARHeaderData& eFile, bool Result) {
 void TForm5::RAR1Error(TObject*, int Error) {
     if (std::exchange(outcome_.memberFailing, false)) {
         if (outcome_.failed == 1)
-            outcome_.firstFailedCode = Error;
+            outcome_.firstFailedCause = Cause(Error, RAR1->FileError);
         return;
     }
     outcome_.archiveCode = Error;
@@ -231,7 +232,7 @@ std::string TForm5::Report() const {
         return "Can`t load file " + Settings::FILERAR;
     std::string text;
     if (o.failed > 0)
-        text = "The file " + o.firstFailed + " could not be installed: " + Cause(o.firstFailedCode) +
+        text = "The file " + o.firstFailed + " could not be installed: " + o.firstFailedCause +
                ". Files that failed: " + std::to_string(o.failed) + ".";
     if (o.archiveCode != 0) {
         std::string where = o.installed > 0 ? " after the file " + o.lastInstalled : "";

@@ -40,7 +40,7 @@ private:
         std::string lastInstalled;
         int failed = 0; // members that could not be installed
         std::string firstFailed;
-        int firstFailedCode = 0;
+        std::string firstFailedCause;
         bool memberFailing = false; // the next error is the member's that just failed
         int archiveCode = 0;        // an error of the archive itself, not of one member
         bool Failed() const { return failed > 0 || archiveCode != 0; }

@@ -13,6 +13,8 @@
 #include <mutex>
 #include <new>
 
+#include <windows.h>
+
 namespace {
 
 // Room for any path the caller may put in place of the volume asked for.
@@ -184,7 +186,12 @@ UNRAR_API int UNRAR_CALL RARProcessFile(RarHandle hArcData, int Operation, char*
     return WithHandle(hArcData, [&](Handle& h) {
         return Guarded([&] {
             std::string path = DestPath ? DestPath : "", name = DestName ? DestName : "";
-            return h.archive->Process(Operation, &path, &name);
+            h.fs.renameHeld = false;
+            int result = h.archive->Process(Operation, &path, &name);
+            // The result codes have no word for why a file could not be made; the system's does.
+            if (result == RarCannotCreate)
+                SetLastError(h.fs.renameHeld ? ERROR_SHARING_VIOLATION : ERROR_CANNOT_MAKE);
+            return result;
         });
     });
 }

@@ -142,19 +142,47 @@ bool PlatformFileSystem::IsDirectory(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+namespace {
+
+// A scanner or a sync client may hold a file it has just seen written, for a moment: a rename that
+// meets one is tried again after these pauses (310 ms in all) before the member fails.
+constexpr DWORD kRenamePauses[] = {10, 20, 40, 80, 160};
+
+bool HeldByAnother(DWORD error) {
+    return error == ERROR_SHARING_VIOLATION || error == ERROR_LOCK_VIOLATION || error == ERROR_ACCESS_DENIED;
+}
+
+} // namespace
+
 bool PlatformFileSystem::Rename(const std::wstring& from, const std::wstring& to) {
     std::wstring source = NativePath(from), target = NativePath(to);
+    renameHeld = false;
     if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
         return true;
-    // A read-only file is not replaced until it is writable.
+    DWORD error = GetLastError();
     DWORD attributes = GetFileAttributesW(target.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) ||
-        !(attributes & FILE_ATTRIBUTE_READONLY))
+    // A directory in the way is refused at once, however the system words it.
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY))
         return false;
-    SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
-    if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
-        return true;
-    SetFileAttributesW(target.c_str(), attributes);
+    // A read-only file is not replaced until it is writable.
+    bool readOnly = attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY);
+    if (readOnly)
+        SetFileAttributesW(target.c_str(), attributes & ~FILE_ATTRIBUTE_READONLY);
+    for (DWORD pause : kRenamePauses) {
+        if (readOnly) {
+            readOnly = false; // made writable just now: tried again at once
+        } else if (HeldByAnother(error)) {
+            Sleep(pause);
+        } else {
+            break;
+        }
+        if (MoveFileExW(source.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING))
+            return true;
+        error = GetLastError();
+    }
+    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+        SetFileAttributesW(target.c_str(), attributes);
+    renameHeld = HeldByAnother(error);
     return false;
 }
 

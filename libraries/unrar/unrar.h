@@ -26,6 +26,8 @@ enum RarCode : int {
     RarBadArchive = 13,
     RarUnknownFormat = 14, // an archive, or a member's packing method, of a RAR version not read here
     RarCannotOpen = 15,
+    // GetLastError() right after RARProcessFile: ERROR_SHARING_VIOLATION when another program held the
+    // file (it was tried again for a moment first), ERROR_CANNOT_MAKE otherwise.
     RarCannotCreate = 16,
     RarCannotClose = 17,
     RarReadError = 18,

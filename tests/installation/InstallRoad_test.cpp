@@ -384,6 +384,24 @@ TEST(InstallRoad, ACutArchiveIsNeverACompletedInstall) {
     }
 }
 
+// A file of the product that another program holds open is named as such, not as one that cannot be made.
+TEST(InstallRoad, AFileHeldByAnotherProgramIsNamedAsSuch) {
+    Road road(Ini({{"FILERAR...", "single.rar"}, {"FILES.....", "1"}}));
+    fs::copy_file(Fixtures() / "rar4-single" / "single.rar", fs::path(road.folder.Path("single.rar")));
+    road.MakeDir();
+    const fs::path readme = fs::path(road.Target()) / "readme.txt";
+    std::ofstream(readme, std::ios::binary) << "an older readme";
+    HANDLE held = CreateFileW(readme.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    HWND form5 = road.OpenExtraction();
+    road.Press(form5, 'E');
+    auto warning = driver::WaitMessageBox(road.process->Pid(), "Warning", kWait);
+    CloseHandle(held);
+    EXPECT_EQ(warning.text, "The file readme.txt could not be installed: the file is in use by another "
+                            "program. Files that failed: 1.");
+    EXPECT_EQ(ReadAll(readme), "an older readme");
+}
+
 TEST(InstallRoad, AnArchiveOfAnOldRarVersionIsNamedAsSuch) {
     Road road(Ini({{"FILERAR...", "old.rar"}, {"FILES.....", "1"}}));
     std::string bytes = ReadAll(Fixtures() / "rar4-single" / "single.rar");

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <fstream>
+#include <thread>
+#include <utility>
 
 using namespace unrartest;
 
@@ -251,6 +253,59 @@ TEST(Destination, ExistingFilesAreReplacedOnlyByWholeMembers) {
     EXPECT_EQ(Difference(ReadTree(out.Path()), want), "");
     EXPECT_EQ(OutcomesOf(run),
               (Outcomes{{"first.txt", RarOk}, {"middle.bin", RarBadData}, {"last.txt", RarCannotCreate}}));
+}
+
+// A file that another program holds for a moment (a scanner, a sync client) is replaced once it is
+// let go; one held throughout fails its member after a short wait, is left as it was, and the system's
+// error says why; a directory in the way is no such case.
+TEST(Destination, AFileAnotherProgramHoldsIsWaitedForAMoment) {
+    enum class Hold { ForAMoment, Throughout, Directory };
+    const struct {
+        Hold hold;
+        int result;
+        DWORD error;
+    } cases[] = {{Hold::ForAMoment, RarOk, 0},
+                 {Hold::Throughout, RarCannotCreate, ERROR_SHARING_VIOLATION},
+                 {Hold::Directory, RarCannotCreate, ERROR_CANNOT_MAKE}};
+    const fs::path set = Fixtures() / "rar5-single";
+    const std::string want = ReadTree(set.string() + ".expected").at("readme.txt");
+    for (const auto& c : cases) {
+        SCOPED_TRACE(static_cast<int>(c.hold));
+        TempFolder out;
+        const fs::path readme = out.Path() / "readme.txt";
+        HANDLE held = INVALID_HANDLE_VALUE;
+        if (c.hold == Hold::Directory) {
+            fs::create_directory(readme);
+        } else {
+            Write(readme, "held");
+            held = CreateFileW(readme.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+            ASSERT_NE(held, INVALID_HANDLE_VALUE);
+        }
+        std::thread release;
+        if (c.hold == Hold::ForAMoment)
+            release = std::thread([&] {
+                Sleep(60);
+                CloseHandle(std::exchange(held, INVALID_HANDLE_VALUE));
+            });
+        ArchiveRun run = RunArchive(VolumesOf(set).front(), out.Path());
+        if (release.joinable())
+            release.join();
+        if (held != INVALID_HANDLE_VALUE)
+            CloseHandle(held);
+        auto member = std::find_if(run.members.begin(), run.members.end(),
+                                   [](const Member& m) { return m.fileName == "readme.txt"; });
+        ASSERT_NE(member, run.members.end());
+        EXPECT_EQ(member->result, c.result);
+        if (c.result != RarOk) {
+            EXPECT_EQ(member->systemError, c.error);
+        }
+        Tree got = ReadTree(out.Path());
+        EXPECT_EQ(got.at("readme.txt"), c.hold == Hold::ForAMoment   ? want
+                                        : c.hold == Hold::Throughout ? "held"
+                                                                     : "<dir>");
+        for (const auto& [name, bytes] : got)
+            EXPECT_EQ(name.find(".~unrar"), std::string::npos) << name;
+    }
 }
 
 // Read-only and hidden members keep those attributes, in both formats.

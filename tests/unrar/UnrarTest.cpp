@@ -202,6 +202,7 @@ ArchiveRun RunArchive(const fs::path& archive, const fs::path& destination, cons
         member.fileName = member.header.FileName;
         int operation = options.operationOf ? options.operationOf(member.fileName) : options.operation;
         member.result = RARProcessFile(handle, operation, dest.empty() ? nullptr : dest.data(), nullptr);
+        member.systemError = GetLastError();
         if (options.onMember)
             options.onMember(member);
         run.members.push_back(member);

@@ -55,6 +55,7 @@ struct Member {
     std::string fileName;
     RARHeaderData header;
     int result;
+    unsigned long systemError; // GetLastError() right after the member was processed
 };
 
 struct ArchiveRun {

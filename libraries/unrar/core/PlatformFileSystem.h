@@ -19,6 +19,9 @@ public:
     std::wstring Widen(const std::string& narrow) override;
     std::string Narrow(const std::wstring& wide) override;
     uint32_t DosTime(const FileTime& time) override;
+
+    // Whether the last rename failed because another program held a file it needed.
+    bool renameHeld = false;
 };
 
 } // namespace unrar
