@@ -25,6 +25,13 @@ namespace fs = std::filesystem;
 
 enum Key { APPZ, SIZE, DIR, FILERAR, NFO, REG, SCRTXT, FILES };
 
+// Wine skips an editor's UTF-8 mark at the start of a profile; Windows does not.
+constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
+
+std::string FirstLine(std::string_view text) {
+    return std::string(text.substr(0, text.find_first_of("\r\n")));
+}
+
 constexpr double kMiB = 1048576.0;
 
 std::optional<std::string> ReadWhole(const fs::path& path) {
@@ -112,6 +119,13 @@ public:
         if (!ini) {
             settings.Fail("install.ini", "missing beside the program: every setting would be empty");
         } else {
+            if (ini->starts_with(kUtf8Mark))
+                settings.Fail("install.ini",
+                              "begins with a UTF-8 byte-order mark, which Windows reads as text: its first "
+                              "line is \"\xC3\xAF\xC2\xBB\xC2\xBF" +
+                                  FirstLine(ini->substr(3)) +
+                                  "\" there, no section header, so the settings under it would be "
+                                  "empty; save the file without the mark");
             ReadSettings(*ini);
             CheckArchive();
             CheckSettings();

@@ -172,6 +172,8 @@ TEST_F(Medium, EachFaultIsFoundWithAMessageThatSaysWhatTheUserWouldMeet) {
          Verdict::Warning, "is not read: the installer reads only the key \"SCRTXT....\""},
         {"no install.ini", [](Medium& m) { fs::remove(m.dir / "install.ini"); }, "install.ini",
          Verdict::Failure, "every setting would be empty"},
+        {"UTF-8 mark", [](Medium& m) { m.Replace("[OPTIONS]", "\xEF\xBB\xBF[OPTIONS]"); }, "install.ini",
+         Verdict::Failure, "line is \"\xC3\xAF\xC2\xBB\xC2\xBF[OPTIONS]\" there, no section header"},
     };
     for (const Fault& fault : faults) {
         SCOPED_TRACE(fault.name);

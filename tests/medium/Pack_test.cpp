@@ -113,6 +113,8 @@ TEST_F(Pack, EveryKindOfArchiveChecksAndUnpacksToTheSourceFiles) {
         EXPECT_NE(Read(root / "out.txt").find("The medium would install (0 warnings)."), std::string::npos)
             << Read(root / "out.txt");
         const std::string ini = Read(medium / "install.ini");
+        // Windows would read a mark before the section as part of its line.
+        EXPECT_TRUE(ini.starts_with("[OPTIONS]\r\n")) << ini;
         EXPECT_NE(ini.find("APPZ......=Lost Halls\r\n"), std::string::npos) << ini;
         EXPECT_NE(ini.find(std::string("FILERAR...=") + c.first + "\r\n"), std::string::npos) << ini;
         // 0.8 MB unpacked and 10 % more, in whole megabytes.
