@@ -2,6 +2,7 @@
 
 #include "toolkit/Dialogs.h"
 #include "toolkit/Properties.h"
+#include "toolkit/ShellFunctions.h"
 
 #include <cstddef>
 #include <cstring>
@@ -200,8 +201,10 @@ TMSOfficeCaption::~TMSOfficeCaption() {
     StopAppHook();
     if (!Owner()->Destroying()) {
         // The system was never told of activation while the caption was ours.
-        if (IsWindow(window_))
+        if (IsWindow(window_)) {
+            KeepFrameOurs(false);
             SendMessageA(window_, WM_NCACTIVATE, GetActiveWindow() == window_, 0);
+        }
         ownerForm_->SetCaption(captionText_->GetCaption());
         RefreshFrame();
     }
@@ -267,8 +270,16 @@ void TMSOfficeCaption::OwnerHandleCreated() {
         HookWindow();
 }
 
+TMSOfficeCaption::Composition TMSOfficeCaption::composition = {DesktopComposed, PaintFrameOurselves};
+
+void TMSOfficeCaption::KeepFrameOurs(bool ours) const {
+    if (composition.composed())
+        composition.paintFrameOurselves(window_, ours);
+}
+
 void TMSOfficeCaption::HookWindow() {
     window_ = ownerForm_->Handle();
+    KeepFrameOurs();
     SetPropA(window_, kCaptionProperty, this);
     previousWndProc_ = reinterpret_cast<WNDPROC>(
         SetWindowLongPtrA(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&HookedWndProc)));
@@ -349,6 +360,13 @@ LRESULT TMSOfficeCaption::HookWndProc(UINT message, WPARAM wParam, LPARAM lParam
         PaintCaption(IsFormActive());
         return result;
     }
+    case WM_DWMCOMPOSITIONCHANGED: {
+        // Windows 7 lets the user turn composition on and off while the program runs.
+        LRESULT result = Default(message, wParam, lParam);
+        KeepFrameOurs();
+        RefreshFrame();
+        return result;
+    }
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
     case WM_DISPLAYCHANGE: {
@@ -391,9 +409,9 @@ LRESULT TMSOfficeCaption::NonClientPaint(WPARAM region, LPARAM lParam) {
 LRESULT TMSOfficeCaption::ActivationChange(WPARAM wParam) {
     active_ = wParam != 0;
     activeKnown_ = true;
-    // The toolkit makes no MDI children, the only forms a new-style system draws the caption of.
-    if (!NewStyle())
-        Default(WM_NCACTIVATE, wParam, 0);
+    // The system keeps the frame's own state (its border, the task bar's button) and paints nothing
+    // when told -1; where a visual style has it paint anyway, the bar is painted again below.
+    Default(WM_NCACTIVATE, wParam, -1);
     RedrawWindow(window_, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_FRAME);
     return 1;
 }

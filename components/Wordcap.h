@@ -121,6 +121,13 @@ public:
     void SetNumColors(int count);
     TOnDrawCaption OnDrawCaption;
 
+    // The desktop's compositor as the system has it; a test puts a stand-in here.
+    struct Composition {
+        bool (*composed)();
+        void (*paintFrameOurselves)(HWND window, bool ours);
+    };
+    static Composition composition;
+
     const TFont& SystemCaptionFont() const { return *systemCaptionFont_; }
     bool Hooked() const { return hooked_; }
     // The window hooked, or last hooked.
@@ -161,6 +168,8 @@ private:
     LRESULT Default(UINT message, WPARAM wParam, LPARAM lParam) const;
     LRESULT NonClientPaint(WPARAM region, LPARAM lParam);
     LRESULT ActivationChange(WPARAM wParam);
+    // A composed desktop shows its own frame unless told that the window paints it.
+    void KeepFrameOurs(bool ours = true) const;
     void SystemChanged();
     bool AppHook(UINT message, LPARAM lParam);
     void DesignChanged() const;

@@ -1,6 +1,7 @@
 #include "toolkit/ShellFunctions.h"
 
 #include <commctrl.h>
+#include <dwmapi.h>
 #include <shellapi.h>
 #include <string>
 #include <winnetwk.h>
@@ -53,4 +54,18 @@ void CommonControlsNeeded() {
         return init && init(&classes);
     }();
     (void)registered;
+}
+
+bool DesktopComposed() {
+    static auto* composed =
+        SystemFunction<decltype(DwmIsCompositionEnabled)>("dwmapi.dll", "DwmIsCompositionEnabled");
+    BOOL on = FALSE;
+    return composed && SUCCEEDED(composed(&on)) && on;
+}
+
+void PaintFrameOurselves(HWND window, bool ours) {
+    static auto* set = SystemFunction<decltype(DwmSetWindowAttribute)>("dwmapi.dll", "DwmSetWindowAttribute");
+    const DWMNCRENDERINGPOLICY policy = ours ? DWMNCRP_DISABLED : DWMNCRP_USEWINDOWSTYLE;
+    if (set)
+        set(window, DWMWA_NCRENDERING_POLICY, &policy, sizeof policy);
 }

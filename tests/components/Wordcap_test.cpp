@@ -179,11 +179,38 @@ TEST(WordcapHooks, AReCreatedWindowIsHookedAgainOnceTheApplicationHearsOfIt) {
     RECT t = caption.GetTextRect();
     EXPECT_EQ(t.left, GetSystemMetrics(SM_CXFRAME));
     EXPECT_EQ(Settled(now).At(t.left, t.top), OnScreen(RGB(255, 0, 0)));
-    // Activation is drawn at once in the inactive colours, the system never drawing its own.
-    form.received.clear();
+    // Activation is drawn at once in the inactive colours. The system keeps the frame's state, told
+    // not to paint (-1), and never draws its own bar.
+    form.activations.clear();
     EXPECT_EQ(SendMessageA(now, WM_NCACTIVATE, FALSE, 0), 1);
-    EXPECT_FALSE(Received(form, WM_NCACTIVATE));
+    EXPECT_EQ(form.activations, std::vector<LPARAM>{-1});
     EXPECT_EQ(Settled(now).At(t.left, t.top), OnScreen(RGB(0, 0x80, 0)));
+}
+
+// Under a composed desktop the frame is the compositor's unless the window takes it: the bar is taken
+// before it is first painted, again when composition comes back, and given back with the component.
+TEST(WordcapComposition, TheFrameIsTakenFromTheCompositorOnlyWhileTheDesktopIsComposed) {
+    static bool composed;
+    static std::vector<std::pair<HWND, bool>> told;
+    const TMSOfficeCaption::Composition system = TMSOfficeCaption::composition;
+    TMSOfficeCaption::composition = {[] { return composed; },
+                                     [](HWND window, bool ours) { told.emplace_back(window, ours); }};
+    for (bool on : {true, false}) {
+        SCOPED_TRACE(on);
+        composed = on;
+        told.clear();
+        TTestForm form("TPlainForm");
+        auto caption = std::make_unique<TMSOfficeCaption>(&form);
+        HWND window = form.Handle();
+        using Told = std::vector<std::pair<HWND, bool>>;
+        auto expect = [&](Told composedWant) { EXPECT_EQ(told, on ? composedWant : Told()); };
+        expect({{window, true}});
+        SendMessageA(window, WM_DWMCOMPOSITIONCHANGED, 0, 0);
+        expect({{window, true}, {window, true}});
+        caption.reset();
+        expect({{window, true}, {window, true}, {window, false}});
+    }
+    TMSOfficeCaption::composition = system;
 }
 
 TEST(WordcapHooks, FreeingTheComponentGivesBackTheSystemsTitleBarWithTheCaptionTextAlone) {

@@ -21,6 +21,8 @@ public:
     std::function<void(TCanvas& canvas, RECT& r)> drawCaption;
     // The messages that got past the caption's window procedure to the form.
     std::vector<UINT> received;
+    // What each WM_NCACTIVATE that got through asked of the system's painting.
+    std::vector<LPARAM> activations;
 
     // `kind`: TCaptionForm, TBareForm, or TPlainForm, which has no component.
     explicit TTestForm(const std::string& kind, bool designing = false) : TForm(kind) {
@@ -47,6 +49,8 @@ public:
 protected:
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override {
         received.push_back(message);
+        if (message == WM_NCACTIVATE)
+            activations.push_back(lParam);
         return TForm::WndProc(message, wParam, lParam);
     }
 };
