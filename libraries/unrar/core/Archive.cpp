@@ -352,14 +352,17 @@ int Archive::Extract(const std::string* destPath, const std::string* destName) {
     return RarOk;
 }
 
-// Writes beside the target under a name of its own and renames only what was written whole, so that
-// a failure leaves neither a partial file nor a damaged earlier one. The member is read to its end
-// whatever happens, or skipped when the file cannot be made. A directory of the target's name is
-// found by the renaming: looking for it first would cost every member a search of its directory.
+// A new name is written in place: nothing else has it, and a failure removes it again. Where a file
+// of that name exists, the member is written beside it under a name of its own and renamed only when
+// whole, so that a failure leaves the earlier file as it was. Either way nothing of a failed member is
+// left, and the member is read to its end whatever happens, or skipped when no file can be made. A
+// directory of the target's name is found by the renaming: looking for it first would cost every
+// member a search of its directory, as a temporary name for every new file would cost two.
 int Archive::ExtractFile(const std::wstring& target, const std::function<int(const Sink&)>& fill) {
     std::unique_ptr<OutputFile> out;
-    std::wstring temporary;
+    std::wstring temporary; // empty while written in place
     if (MakeDirectories(ParentOf(target))) {
+        out = fs.CreateNew(target);
         for (int attempt = 0; attempt < 100 && !out; ++attempt) {
             temporary = target + L".~unrar" + std::to_wstring(attempt);
             out = fs.CreateNew(temporary);
@@ -380,10 +383,10 @@ int Archive::ExtractFile(const std::wstring& target, const std::function<int(con
     out.reset();
     if (result == RarOk && !closed)
         result = RarWriteError;
-    if (result == RarOk && !fs.Rename(temporary, target))
+    if (result == RarOk && !temporary.empty() && !fs.Rename(temporary, target))
         result = RarCannotCreate;
     if (result != RarOk)
-        fs.Remove(temporary);
+        fs.Remove(temporary.empty() ? target : temporary);
     return result;
 }
 
