@@ -44,8 +44,20 @@ int main(int argc, char** argv) {
         std::string folder = argv[1];
         driver::Process process(folder + "\\install.exe", "", folder);
         HWND main = Wait(process.Pid(), "TForm1");
-        driver::SendKeys(main, {VK_CONTROL, 'I'});
-        HWND form2 = Wait(process.Pid(), "TForm2");
+        // Keys given while the program is still starting may come before its window takes them.
+        HWND form2 = nullptr;
+        auto shown = [&] {
+            for (HWND window : driver::TopWindows(process.Pid()))
+                if (driver::ClassName(window) == "TForm2")
+                    form2 = window;
+            return form2 != nullptr;
+        };
+        for (int attempt = 0; attempt < 10 && !form2; ++attempt) {
+            driver::SendKeys(main, {VK_CONTROL, 'I'});
+            driver::WaitUntil(shown, 3000);
+        }
+        if (!form2)
+            form2 = Wait(process.Pid(), "TForm2");
         Press(form2, 'm');
         HWND form3 = Wait(process.Pid(), "TForm3");
         Press(form3, 'o');
