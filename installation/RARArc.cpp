@@ -1,5 +1,6 @@
 #include "installation/RARArc.h"
 
+#include "RarResults.h"
 #include "toolkit/Gdi.h"
 #include "toolkit/Properties.h"
 
@@ -136,8 +137,8 @@ bool TRAR::ExtractMembers(Run& run) {
             continue;
         result = false;
         Error(code);
-        // Corrupt data and an uncreatable output file spoil only this member.
-        if (code != RarBadData && code != RarCannotCreate)
+        const RarResult* meaning = FindRarResult(code);
+        if (!meaning || !meaning->spoilsMemberOnly)
             return false;
     }
 }

@@ -2,6 +2,7 @@
 
 #include "installation/Settings.h"
 #include "installation/Unit2.h"
+#include "RarResults.h"
 #include "toolkit/Application.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/Gdi.h"
@@ -22,26 +23,10 @@ std::string FieldText(const char (&field)[260]) {
 }
 
 std::string Cause(int code, unsigned long fileError = 0) {
-    switch (code) {
-    case RarCannotCreate:
-        return fileError == ERROR_SHARING_VIOLATION ? "the file is in use by another program"
-                                                    : "the file could not be created";
-    case RarBadData:
-        return "its data is corrupt";
-    case RarWriteError:
-        return "the disk is full or could not be written";
-    case RarReadError:
-        return "the archive could not be read";
-    case RarPasswordMissing:
-    case RarBadPassword:
-        return "it needs a password";
-    case RarCannotOpen:
-        return "a volume of the archive is missing";
-    case RarUnknownFormat:
-        return "the archive was made by a RAR version the installer cannot unpack";
-    default:
-        return "the archive library reported error " + std::to_string(code);
-    }
+    if (code == RarCannotCreate && fileError == ERROR_SHARING_VIOLATION)
+        return kRarFileInUse;
+    const RarResult* result = FindRarResult(code);
+    return result ? result->cause : "the archive library reported error " + std::to_string(code);
 }
 
 } // namespace

@@ -8,6 +8,7 @@
 #include "medium/Profile.h"
 #include "medium/Report.h"
 #include "toolkit/Exception.h"
+#include "RarResults.h"
 #include "unrar.h"
 
 #include <xmp.h>
@@ -66,25 +67,8 @@ std::string Megabytes(uint64_t bytes) {
 }
 
 std::string CodeMeaning(int code) {
-    switch (code) {
-    case RarBadData:
-        return "damaged data (a CRC error or a broken stream)";
-    case RarBadArchive:
-        return "not a RAR archive, or its headers are damaged";
-    case RarUnknownFormat:
-        return "packed with a RAR version or method the installer cannot unpack";
-    case RarCannotOpen:
-        return "cannot be opened";
-    case RarReadError:
-        return "cannot be read";
-    case RarPasswordMissing:
-    case RarBadPassword:
-        return "encrypted: the installer has no password to give";
-    case RarNoMemory:
-        return "too large to read in memory";
-    default:
-        return Printed("error %d", code);
-    }
+    const RarResult* result = FindRarResult(code);
+    return result ? result->cause : Printed("error %d", code);
 }
 
 const char* RefusalMeaning(unrar::PathRefusal refusal) {

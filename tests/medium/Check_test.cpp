@@ -146,7 +146,7 @@ TEST_F(Medium, EachFaultIsFoundWithAMessageThatSaysWhatTheUserWouldMeet) {
          },
          "../up.bin", Verdict::Failure, "is refused by the installer: it has a \"..\" component"},
         {"damaged member", [](Medium& m) { m.Archive("5", "--corrupt-member c.bin"); }, "c.bin",
-         Verdict::Failure, "damaged data"},
+         Verdict::Failure, "its data is corrupt"},
         {"encrypted member",
          [](Medium& m) {
              m.Archive("4", "");
