@@ -1,13 +1,14 @@
 #include "installation/Settings.h"
 
-#include "installation/SettingKeys.h"
-
 #include <algorithm>
 #include <windows.h>
 
 namespace Settings {
 
-std::string APPZ, SIZE, DIR, FILERAR, NFO, REG, SCRTXT, FILES, RegPath;
+#define KORVADEL_SETTING_VARIABLE(name, key, what) std::string name;
+KORVADEL_SETTINGS(KORVADEL_SETTING_VARIABLE)
+#undef KORVADEL_SETTING_VARIABLE
+std::string RegPath;
 
 std::string ProgramDirectory() {
     char path[MAX_PATH * 4];
@@ -23,9 +24,10 @@ void Load() {
 
 void LoadFrom(const std::string& directory) {
     const std::string file = directory + "install.ini";
-    std::string* const settings[] = {&APPZ, &SIZE, &DIR, &FILERAR, &NFO, &REG, &SCRTXT, &FILES};
-    static_assert(std::size(settings) == kKeys.size());
-    for (std::size_t i = 0; i < kKeys.size(); ++i) {
+#define KORVADEL_SETTING_ADDRESS(name, key, what) &name,
+    std::string* const settings[] = {KORVADEL_SETTINGS(KORVADEL_SETTING_ADDRESS)};
+#undef KORVADEL_SETTING_ADDRESS
+    for (std::size_t i = 0; i < kCount; ++i) {
         std::string& setting = *settings[i];
         char value[kProfileBuffer];
         DWORD length = GetPrivateProfileStringA(kSection, kKeys[i], setting.c_str(), value, kProfileBuffer,

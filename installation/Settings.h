@@ -1,19 +1,16 @@
-// The installer settings: eight texts from install.ini beside the program, written once while the
+// The installer settings: the texts of install.ini beside the program, written once while the
 // main window is created and only read afterwards.
 #pragma once
+
+#include "installation/SettingKeys.h"
 
 #include <string>
 
 namespace Settings {
 
-extern std::string APPZ;    // product name, the main window's status line
-extern std::string SIZE;    // megabytes the product needs
-extern std::string DIR;     // directory name proposed by the make-directory dialog
-extern std::string FILERAR; // the archive's first volume, beside the program
-extern std::string NFO;     // the information file, beside the program
-extern std::string REG;     // the registry file handed to the shell, or "NONE"
-extern std::string SCRTXT;  // the scrolling line's text
-extern std::string FILES;   // number of volumes of the archive
+#define KORVADEL_SETTING_VARIABLE(name, key, what) extern std::string name;
+KORVADEL_SETTINGS(KORVADEL_SETTING_VARIABLE)
+#undef KORVADEL_SETTING_VARIABLE
 extern std::string RegPath; // program directory + REG
 
 // The directory of the program file, up to and including its last backslash.

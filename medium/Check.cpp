@@ -24,7 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-enum Key { APPZ, SIZE, DIR, FILERAR, NFO, REG, SCRTXT, FILES };
+using namespace Settings::Key;
 
 // Wine skips an editor's UTF-8 mark at the start of a profile; Windows does not.
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
@@ -124,10 +124,10 @@ public:
 private:
     void ReadSettings(const std::string& ini) {
         bool section = false;
-        std::array<int, Settings::kKeys.size()> written{};
+        std::array<int, Settings::kCount> written{};
         ForEachKey(ini, Settings::kSection, [&](std::string_view name, std::string_view) {
             section = true;
-            for (size_t i = 0; i < Settings::kKeys.size(); ++i) {
+            for (size_t i = 0; i < Settings::kCount; ++i) {
                 if (SameProfileName(name, Settings::kKeys[i])) {
                     ++written[i];
                     return true;
@@ -147,7 +147,7 @@ private:
         });
         if (!section)
             settings.Fail("install.ini", "has no key in an [OPTIONS] section: every setting would be empty");
-        for (size_t i = 0; i < Settings::kKeys.size(); ++i) {
+        for (size_t i = 0; i < Settings::kCount; ++i) {
             std::optional<std::string> raw =
                 ProfileValue(ini, Settings::kSection, Settings::kKeys[i], Settings::kProfileBuffer);
             present[i] = raw.has_value();
@@ -178,7 +178,7 @@ private:
         CheckFiles();
     }
 
-    void Text(Key key, const char* use, const char* emptyEffect) {
+    void Text(Settings::Key::Index key, const char* use, const char* emptyEffect) {
         if (values[key].empty())
             settings.Warn(Settings::kKeys[key],
                           std::string(present[key] ? "empty" : "missing") + ": " + emptyEffect);
@@ -187,7 +187,7 @@ private:
     }
 
     // The value as the installer converts it, or a failure reported with the installer's own message.
-    std::optional<int> Number(Key key, const char* where) {
+    std::optional<int> Number(Settings::Key::Index key, const char* where) {
         try {
             return StrToInt(values[key]);
         } catch (const EConvertError& error) {
@@ -420,8 +420,8 @@ private:
     fs::path directory;
     bool readData;
     std::function<void(uint64_t)> reading;
-    std::array<std::string, Settings::kKeys.size()> values;
-    std::array<bool, Settings::kKeys.size()> present{};
+    std::array<std::string, Settings::kCount> values;
+    std::array<bool, Settings::kCount> present{};
     ArchiveFacts facts;
     Report settings, archive, module;
 };

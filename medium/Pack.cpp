@@ -295,16 +295,16 @@ int PackCommand(const std::vector<std::string>& args) {
         if (options.reg && *options.reg != Settings::kNoRegistryFile && !fs::is_regular_file(*options.reg))
             Refuse(*options.reg + " is not a file");
         entries = Collect(options.source, total);
-        settings = {Setting("APPZ", options.name),
-                    "",
-                    Setting("DIR", options.dir),
-                    Setting("FILERAR", options.archive + ".rar"),
-                    Setting("NFO", fs::path(*options.nfo).filename().string()),
-                    Setting("REG", options.reg && *options.reg != Settings::kNoRegistryFile
-                                       ? fs::path(*options.reg).filename().string()
-                                       : Settings::kNoRegistryFile),
-                    Setting("SCRTXT", options.scroll),
-                    ""};
+        using namespace Settings::Key;
+        settings.assign(Settings::kCount, "");
+        settings[APPZ] = Setting("APPZ", options.name);
+        settings[DIR] = Setting("DIR", options.dir);
+        settings[FILERAR] = Setting("FILERAR", options.archive + ".rar");
+        settings[NFO] = Setting("NFO", fs::path(*options.nfo).filename().string());
+        settings[REG] = Setting("REG", options.reg && *options.reg != Settings::kNoRegistryFile
+                                           ? fs::path(*options.reg).filename().string()
+                                           : Settings::kNoRegistryFile);
+        settings[SCRTXT] = Setting("SCRTXT", options.scroll);
     } catch (const std::invalid_argument& problem) {
         std::fprintf(stderr, "korvadel-medium: %s\n%s", problem.what(), kPackUsage);
         return 2;
@@ -340,11 +340,11 @@ int PackCommand(const std::vector<std::string>& args) {
     const uint64_t mib = 1 << 20;
     const uint64_t needed = (total + mib - 1) / mib;
     const uint64_t size = needed + (needed * uint64_t(options.margin) + 99) / 100;
-    settings[1] = std::to_string(size);
-    settings[3] = Setting("FILERAR", volumes.front().filename().string());
-    settings[7] = std::to_string(volumes.size());
+    settings[Settings::Key::SIZE] = std::to_string(size);
+    settings[Settings::Key::FILERAR] = Setting("FILERAR", volumes.front().filename().string());
+    settings[Settings::Key::FILES] = std::to_string(volumes.size());
     std::string ini = std::string("[") + Settings::kSection + "]\r\n";
-    for (size_t i = 0; i < Settings::kKeys.size(); ++i)
+    for (size_t i = 0; i < Settings::kCount; ++i)
         ini += std::string(Settings::kKeys[i]) + "=" + settings[i] + "\r\n";
     Place(options.target / "install.ini", [&](const fs::path& temporary) {
         std::ofstream out(temporary, std::ios::binary);
