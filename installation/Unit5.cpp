@@ -171,14 +171,14 @@ int TForm5::RAR1ProcessData(TObject*, unsigned char*, int BlockSize, int) {
     memberDone_ += static_cast<std::uint32_t>(BlockSize);
     ProgressBar1->SetPosition(static_cast<int>(std::min<std::uint64_t>(memberDone_ >> shift_, INT_MAX)));
     // Under Wine a look at the message queue is a round trip to its server, as long as unpacking a
-    // block of a fast archive: blocks that come within 4 ms of the last look share it. That is a
-    // quarter of a screen's frame: Cancel and painting stay as live as with a look for every block.
+    // block of a fast archive: blocks that come within a quarter of a frame of the last look share
+    // it. Cancel and painting stay as live as with a look for every block.
     // The member's last block always looks, so that a Cancel given during a member ends the run
     // before the next one. A member too large for the header's field has no known last block: the
     // field then holds its largest value, and every block past it would look.
     auto now = std::chrono::steady_clock::now();
     bool last = memberDone_ >= memberSize_ && memberSize_ != UINT32_MAX;
-    if (last || now - lastTurn_ >= std::chrono::milliseconds(4)) {
+    if (last || now - lastTurn_ >= std::chrono::milliseconds(TApplication::kFrameMs) / 4) {
         lastTurn_ = now;
         Application.ProcessMessages();
     }

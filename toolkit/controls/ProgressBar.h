@@ -1,7 +1,7 @@
 // A progress bar whose position stays within its range. The stock control repaints on every move,
-// and a screen shows at most about sixty a second: a change that comes sooner after the last one
-// shown reaches the control a frame later, together with any that follow it. Unpacking many small
-// files would otherwise spend more time painting the bar than writing them.
+// and busy work paints at most once a frame (TApplication::kFrameMs): a change that comes sooner
+// after the last one shown reaches the control a frame later, together with any that follow it. Unpacking
+// many small files would otherwise spend more time painting the bar than writing them.
 #pragma once
 
 #include "toolkit/SystemClassControl.h"
