@@ -24,7 +24,7 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using namespace Settings::Key;
+using enum Settings::Key::Index;
 
 // Wine skips an editor's UTF-8 mark at the start of a profile; Windows does not.
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";

@@ -295,7 +295,7 @@ int PackCommand(const std::vector<std::string>& args) {
         if (options.reg && *options.reg != Settings::kNoRegistryFile && !fs::is_regular_file(*options.reg))
             Refuse(*options.reg + " is not a file");
         entries = Collect(options.source, total);
-        using namespace Settings::Key;
+        using enum Settings::Key::Index;
         settings.assign(Settings::kCount, "");
         settings[APPZ] = Setting("APPZ", options.name);
         settings[DIR] = Setting("DIR", options.dir);
