@@ -2,7 +2,7 @@
 
 korvadel_add_test(NAME definition_test SOURCES toolkit/Definition_test.cpp LIBRARIES toolkit)
 korvadel_add_test(NAME form_test
-    SOURCES toolkit/Form_test.cpp toolkit/forms.rc
+    SOURCES toolkit/Form_test.cpp toolkit/SystemClassKind_test.cpp toolkit/forms.rc
     LIBRARIES toolkit)
 set_source_files_properties(toolkit/forms.rc PROPERTIES OBJECT_DEPENDS
     "${CMAKE_CURRENT_SOURCE_DIR}/toolkit/good.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-property.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/wrong-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-kind.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/duplicate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/activate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/buttons.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/directory.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/oem.window")

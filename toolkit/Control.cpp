@@ -57,6 +57,7 @@ void TControl::SetEnabled(bool enabled) {
 
 void TControl::SetColor(TColor color) {
     parentColor_ = false;
+    colorChosen_ = true;
     if (Change(color_, color))
         Invalidate();
 }

@@ -82,6 +82,7 @@ protected:
     bool parentShowHint_ = true;
     bool parentFont_ = true;
     bool parentColor_ = false;
+    bool colorChosen_ = false; // by SetColor, not by default
     bool clicked_ = false;
 };
 

@@ -285,12 +285,25 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
             Activated(reinterpret_cast<HWND>(lParam));
             return result;
         }
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        if (header->hwndFrom == tooltip_ && header->code == TTN_GETDISPINFOA) {
+            reinterpret_cast<NMTTDISPINFOA*>(lParam)->lpszText = const_cast<char*>(hintText_.c_str());
+            return 0;
+        }
+    }
+        [[fallthrough]];
     case WM_COMMAND:
     case WM_DRAWITEM:
     case WM_MEASUREITEM:
+    case WM_HSCROLL:
+    case WM_VSCROLL:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORLISTBOX: {
+    case WM_CTLCOLORLISTBOX:
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSCROLLBAR: {
+        // A child's notification goes back to the child: each control handles its own.
         if (auto* child = NotifiedControl(message, lParam)) {
             LRESULT result = 0;
             if (child->Notify(message, wParam, lParam, result))
@@ -319,14 +332,6 @@ LRESULT TForm::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
         if (DialogChar(static_cast<char>(wParam)))
             return 0;
         break;
-    case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
-        if (header->hwndFrom == tooltip_ && header->code == TTN_GETDISPINFOA) {
-            reinterpret_cast<NMTTDISPINFOA*>(lParam)->lpszText = const_cast<char*>(hintText_.c_str());
-            return 0;
-        }
-        break;
-    }
     }
     return TWinControl::WndProc(message, wParam, lParam);
 }
@@ -340,9 +345,11 @@ TSystemClassControl* TForm::NotifiedControl(UINT message, LPARAM lParam) const {
         UINT id = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlID;
         return id >= 1 && id <= controls_.size() ? dynamic_cast<TSystemClassControl*>(controls_[id - 1])
                                                  : nullptr;
-    } else
-        window = reinterpret_cast<HWND>(lParam);
-    return dynamic_cast<TSystemClassControl*>(FromHandle(window));
+    } else if (message == WM_NOTIFY)
+        window = reinterpret_cast<NMHDR*>(lParam)->hwndFrom;
+    else
+        window = reinterpret_cast<HWND>(lParam); // null for the form's own scroll bars and menus
+    return window ? dynamic_cast<TSystemClassControl*>(FromHandle(window)) : nullptr;
 }
 
 void TForm::PaintWindow() {

@@ -25,6 +25,11 @@ void TSystemClassControl::CreateHandle() {
     params.style = WS_CHILD | WS_CLIPSIBLINGS | (visible_ ? WS_VISIBLE : 0) | (enabled_ ? 0 : WS_DISABLED) |
                    (TabStop ? WS_TABSTOP : 0);
     FillCreateParams(params);
+    const bool button = lstrcmpiA(params.className, "BUTTON") == 0;
+    clicksItself_ = button;
+    // A button or a static is drawn on its parent's background, not in a box of its own.
+    if (!colorChosen_ && (button || lstrcmpiA(params.className, "STATIC") == 0))
+        color_ = parent_->Color();
     // Its place among the parent's controls is its identifier, for the messages that carry only that.
     const std::vector<TControl*>& siblings = parent_->Controls();
     UINT_PTR id = std::ranges::find(siblings, this) - siblings.begin() + 1;
@@ -57,7 +62,7 @@ LRESULT TSystemClassControl::DefaultProc(UINT message, WPARAM wParam, LPARAM lPa
 LRESULT TSystemClassControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_LBUTTONDOWN:
-        clicked_ = true;
+        clicked_ = !clicksItself_;
         break;
     case WM_LBUTTONUP: {
         LRESULT result = DefaultProc(message, wParam, lParam);
@@ -79,7 +84,13 @@ LRESULT TSystemClassControl::WndProc(UINT message, WPARAM wParam, LPARAM lParam)
 }
 
 bool TSystemClassControl::Notify(UINT message, WPARAM wParam, LPARAM, LRESULT& result) {
-    if (message != WM_CTLCOLOREDIT && message != WM_CTLCOLORSTATIC && message != WM_CTLCOLORLISTBOX)
+    if (message == WM_COMMAND && clicksItself_ && HIWORD(wParam) == BN_CLICKED) {
+        Click();
+        result = 0;
+        return true;
+    }
+    if (message != WM_CTLCOLOREDIT && message != WM_CTLCOLORSTATIC && message != WM_CTLCOLORLISTBOX &&
+        message != WM_CTLCOLORBTN && message != WM_CTLCOLORSCROLLBAR)
         return false;
     // The control's own colours, resolved now so that system colours follow the user's scheme.
     HDC dc = reinterpret_cast<HDC>(wParam);

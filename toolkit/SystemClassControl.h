@@ -27,8 +27,10 @@ public:
     void SetEnabled(bool enabled) override;
     void SetFocus();
 
-    // Messages the parent receives about this control: WM_COMMAND, WM_DRAWITEM, WM_MEASUREITEM,
-    // WM_CTLCOLOR*. True when handled, with the result.
+    // Messages the parent receives about this control, reflected here by the form: WM_COMMAND,
+    // WM_NOTIFY, WM_DRAWITEM, WM_MEASUREITEM, WM_HSCROLL, WM_VSCROLL and WM_CTLCOLOR*. True when
+    // handled, with the result. This one clicks a button-class control on BN_CLICKED and answers
+    // the colour messages with the control's colours.
     virtual bool Notify(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
     void Properties(PropertyWalk& walk) override;
@@ -46,6 +48,8 @@ protected:
 private:
     WNDPROC classProc_ = nullptr;
     bool unicode_ = false;
+    // A button says when it is clicked, by mouse or keyboard; other classes are clicked by the mouse.
+    bool clicksItself_ = false;
     Brush background_;
     COLORREF backgroundColor_ = 0;
 };
