@@ -52,3 +52,8 @@ add_executable(playmod_probe WIN32 shell/playmod_probe.cpp ${PROJECT_SOURCE_DIR}
 target_link_libraries(playmod_probe PRIVATE shell midas_double)
 target_link_options(playmod_probe PRIVATE -mconsole)
 korvadel_add_test(NAME playmod_test SOURCES shell/Playmod_test.cpp GUI DEPENDS playmod_probe midas_double unrar)
+# The i686 tree is tools/build.sh's, beside this one; the test skips a tree or a kit that is not made.
+korvadel_add_test(NAME binaries_test SOURCES binaries/Binaries_test.cpp LIBRARIES korvadel_driver
+    DEPENDS installer music unrar)
+set_property(TEST binaries_test APPEND PROPERTY ENVIRONMENT
+    "KORVADEL_BUILD=${CMAKE_BINARY_DIR};KORVADEL_BUILD_I686=${PROJECT_SOURCE_DIR}/build-i686")

@@ -24,6 +24,8 @@ rm -rf "$kit.new"
 mkdir -p "$kit.new"
 for binary in install.exe install.dll unrar.dll; do
     "$triplet-strip" -o "$kit.new/$binary" "$build/bin/$binary"
+    # strip writes the file header anew, without the flags set after the link.
+    "$root/tools/run-from-swap.py" "$kit.new/$binary"
     # Explorer's properties and the publisher's checks read the version from here.
     strings -el "$kit.new/$binary" | grep -qx "FileVersion" ||
         { echo "dist.sh: $binary carries no version" >&2; exit 1; }
