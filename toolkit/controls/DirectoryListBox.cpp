@@ -45,7 +45,10 @@ bool SameText(const std::string& a, const std::string& b) {
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
 }
 
+// Those a user may open: the system's own folder pickers leave out hidden and system folders, and
+// junctions and links, which mostly lead to where the user may not go ("Access is denied").
 std::vector<std::string> Subdirectories(const std::string& directory) {
+    constexpr DWORD kLeftOut = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
     HANDLE search = FindFirstFileA(JoinPath(directory, "*").c_str(), &found);
@@ -53,7 +56,8 @@ std::vector<std::string> Subdirectories(const std::string& directory) {
         return names;
     do {
         std::string name = found.cFileName;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & kLeftOut) &&
+            name != "." && name != "..")
             names.push_back(name);
     } while (FindNextFileA(search, &found));
     FindClose(search);
