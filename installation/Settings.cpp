@@ -1,5 +1,7 @@
 #include "installation/Settings.h"
 
+#include "toolkit/Text.h"
+
 #include <algorithm>
 #include <windows.h>
 
@@ -14,7 +16,7 @@ std::string ProgramDirectory() {
     char path[MAX_PATH * 4];
     DWORD length = GetModuleFileNameA(nullptr, path, sizeof path);
     std::string file(path, length);
-    std::size_t end = file.find_last_of("\\:");
+    std::size_t end = FindLastChar(file, "\\:");
     return end == std::string::npos ? std::string() : file.substr(0, end + 1);
 }
 

@@ -4,6 +4,7 @@
 #include "installation/Unit2.h"
 #include "toolkit/Dialogs.h"
 #include "toolkit/SystemError.h"
+#include "toolkit/Text.h"
 
 TForm3* Form3 = nullptr;
 
@@ -31,7 +32,7 @@ void TForm3::SpeedButton1Click(TObject*) {
     }
     if (!CreateDirectoryA(name.c_str(), nullptr))
         throw EInOutError(GetLastError());
-    Form2->DirectoryListBox1->SetDirectory(Form2->DirectoryListBox1->Directory() + "\\" + name);
+    Form2->DirectoryListBox1->SetDirectory(JoinPath(Form2->DirectoryListBox1->Directory(), name));
     Close();
     Form2->Show();
 }

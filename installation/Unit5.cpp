@@ -7,6 +7,7 @@
 #include "toolkit/Dialogs.h"
 #include "toolkit/Gdi.h"
 #include "toolkit/ShellFunctions.h"
+#include "toolkit/Text.h"
 
 #include <algorithm>
 #include <climits>
@@ -32,13 +33,9 @@ std::string Cause(int code, unsigned long fileError = 0) {
 } // namespace
 
 std::string fmtNome(const char* text) {
-    std::string result;
-    for (const char* c = text; *c; ++c)
-        if (*c == '\\')
-            result.clear();
-        else
-            result += *c;
-    return result;
+    std::string_view name(text);
+    std::size_t last = FindLastChar(name, "\\");
+    return std::string(last == std::string_view::npos ? name : name.substr(last + 1));
 }
 
 TForm5::TForm5() : TForm("TForm5") {

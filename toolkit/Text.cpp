@@ -46,3 +46,34 @@ void DrawIconEntry(const DRAWITEMSTRUCT& item, int indent, HICON icon, const std
     if (item.itemState & ODS_FOCUS)
         DrawFocusRect(dc, &mark);
 }
+
+namespace {
+
+std::size_t NextChar(std::string_view text, std::size_t at) {
+    return IsDBCSLeadByte(static_cast<BYTE>(text[at])) && at + 1 < text.size() ? at + 2 : at + 1;
+}
+
+} // namespace
+
+std::size_t FindChar(std::string_view text, char c, std::size_t from) {
+    for (std::size_t at = from; at < text.size(); at = NextChar(text, at))
+        if (text[at] == c)
+            return at;
+    return std::string_view::npos;
+}
+
+std::size_t FindLastChar(std::string_view text, std::string_view chars) {
+    std::size_t last = std::string_view::npos;
+    for (std::size_t at = 0; at < text.size(); at = NextChar(text, at))
+        if (chars.find(text[at]) != std::string_view::npos)
+            last = at;
+    return last;
+}
+
+bool EndsWithChar(std::string_view text, char c) {
+    return !text.empty() && FindLastChar(text, std::string_view(&c, 1)) == text.size() - 1;
+}
+
+std::string JoinPath(const std::string& directory, const std::string& name) {
+    return EndsWithChar(directory, '\\') ? directory + name : directory + "\\" + name;
+}

@@ -8,3 +8,8 @@ korvadel_add_test(NAME extraction_dialog_test
     LIBRARIES installation components GUI DEPENDS unrar fixtures)
 korvadel_add_test(NAME network_share_test SOURCES installation/NetworkShare_test.cpp GUI
     DEPENDS installer midas_double unrar TIMEOUT 300)
+# In a double-byte code page: the rig makes the Japanese locale that Wine takes the code page 932 from.
+korvadel_add_test(NAME double_byte_paths_test SOURCES installation/DoubleBytePaths_test.cpp GUI
+    LIBRARIES installation DEPENDS installer midas_double unrar fixtures TIMEOUT 300)
+set_property(TEST double_byte_paths_test APPEND PROPERTY ENVIRONMENT
+    "LC_ALL=ja_JP.UTF-8;LOCPATH=${CMAKE_BINARY_DIR}/rig/locales")

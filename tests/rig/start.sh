@@ -52,6 +52,14 @@ fi
 # shellcheck source=/dev/null
 . "$env_file"
 
+# Wine takes each process's ANSI code page from its Unix locale, which must exist: a test of a
+# double-byte code page runs in this one (LOCPATH, see tests/installation/tests.cmake). Made here from
+# Debian's locale sources, so that no test needs the system's locales changed; without them that test
+# alone fails, saying so.
+mkdir -p "$rig/locales"
+localedef -i ja_JP -f UTF-8 "$rig/locales/ja_JP.UTF-8" >"$rig/localedef.log" 2>&1 ||
+    echo "rig: no Japanese locale (is Debian's locales package installed?); see $rig/localedef.log" >&2
+
 wineboot -i >"$rig/wineboot.log" 2>&1 || fail "wineboot -i failed; see $rig/wineboot.log"
 # The settings must be in place before any process asks for a desktop: the first one to do so
 # creates the desktop for all the others, as the registry says at that moment.

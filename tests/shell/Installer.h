@@ -23,6 +23,21 @@ inline const std::string kStandardIni = "[OPTIONS]\r\n"
                                         "SCRTXT....=Welcome to Korvadel\r\n"
                                         "FILES.....=3\r\n";
 
+// The main window once it is on the screen: the system shows it a moment after it is visible.
+inline HWND MainWindow(DWORD pid) {
+    HWND main = driver::WaitWindow(pid, "TForm1", nullptr, kWait);
+    driver::WaitUntil(
+        [main] {
+            driver::Pixels shown = driver::Capture(main, false);
+            for (uint32_t pixel : shown.pixels)
+                if (pixel != shown.pixels.front())
+                    return true;
+            return false;
+        },
+        kWait);
+    return main;
+}
+
 class Session {
 public:
     // `double_ini` sets the results of the recording music library.
@@ -40,20 +55,7 @@ public:
                                                     currentDir.empty() ? folder.Root() : currentDir);
     }
 
-    // The main window once it is on the screen: the system shows it a moment after it is visible.
-    HWND MainWindow() {
-        HWND main = driver::WaitWindow(process->Pid(), "TForm1", nullptr, kWait);
-        driver::WaitUntil(
-            [main] {
-                driver::Pixels shown = driver::Capture(main, false);
-                for (uint32_t pixel : shown.pixels)
-                    if (pixel != shown.pixels.front())
-                        return true;
-                return false;
-            },
-            kWait);
-        return main;
-    }
+    HWND MainWindow() { return installer::MainWindow(process->Pid()); }
 
     // The music library's calls so far, one per line.
     std::vector<std::string> Calls() const {

@@ -344,6 +344,87 @@ TEST_F(DirectoryControls, TheDriveBoxAndTheListFollowEachOtherToTheDirectoryADri
                                                       "drive z", a + "\\b", "drive c"}));
 }
 
+// Runs a program of the Unix side in `directory`. Wine hands out no handle to wait on for it.
+void RunUnix(const std::string& directory, std::string commandLine) {
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof startup;
+    PROCESS_INFORMATION process{};
+    ASSERT_TRUE(CreateProcessA(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                               directory.c_str(), &startup, &process))
+        << commandLine;
+    CloseHandle(process.hThread);
+    CloseHandle(process.hProcess);
+}
+
+// Folders a user does not open are left out below the current directory, while the path to where the
+// user is shows every folder on it. Wine shows a Unix symbolic link to a directory as a reparse point,
+// as Windows shows a junction, and makes none itself: the system's ln does.
+TEST_F(DirectoryControls, HiddenSystemAndLinkedFoldersAreLeftOutBelowYetShownOnThePath) {
+    struct Kind {
+        const char* name;
+        DWORD attributes;
+        bool listed;
+    };
+    const Kind kinds[] = {
+        {"plain", 0, true},
+        {"hidden", FILE_ATTRIBUTE_HIDDEN, false},
+        {"system", FILE_ATTRIBUTE_SYSTEM, false},
+        {"linked", FILE_ATTRIBUTE_REPARSE_POINT, false},
+    };
+    const std::string folder = root + "\\kinds";
+    // Wine's RemoveDirectory of a link removes the directory it leads to: the link goes first, by rm.
+    struct Cleanup {
+        const std::string& folder;
+        ~Cleanup() {
+            SetCurrentDirectoryA("c:\\");
+            RunUnix(folder, "/bin/rm -f linked");
+            driver::WaitUntil(
+                [&] { return GetFileAttributesA((folder + "\\linked").c_str()) == INVALID_FILE_ATTRIBUTES; },
+                5000);
+            for (const char* name : {"plain", "hidden", "system"}) {
+                std::string path = folder + "\\" + name;
+                SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+                RemoveDirectoryA(path.c_str());
+            }
+            RemoveDirectoryA(folder.c_str());
+        }
+    } cleanup{folder};
+    ASSERT_TRUE(CreateDirectoryA(folder.c_str(), nullptr));
+    std::vector<std::string> listed;
+    for (const Kind& kind : kinds) {
+        std::string path = folder + "\\" + kind.name;
+        if (kind.attributes == FILE_ATTRIBUTE_REPARSE_POINT)
+            RunUnix(folder, std::string("/bin/ln -s plain ") + kind.name);
+        else
+            ASSERT_TRUE(CreateDirectoryA(path.c_str(), nullptr) &&
+                        (!kind.attributes || SetFileAttributesA(path.c_str(), kind.attributes)))
+                << path;
+        ASSERT_TRUE(driver::WaitUntil(
+            [&] {
+                DWORD attributes = GetFileAttributesA(path.c_str());
+                return attributes != INVALID_FILE_ATTRIBUTES &&
+                       (attributes & kind.attributes) == kind.attributes;
+            },
+            5000))
+            << path;
+        if (kind.listed)
+            listed.push_back(kind.name);
+    }
+
+    TDirectoryForm form;
+    HWND list = form.List();
+    form.DirectoryListBox1->SetDirectory(folder);
+    std::vector<std::string> items = ListItems(list);
+    EXPECT_EQ(std::vector<std::string>(items.begin() + Selected(list) + 1, items.end()), listed);
+    for (const Kind& kind : kinds) {
+        form.DirectoryListBox1->SetDirectory(folder + "\\" + kind.name);
+        items = ListItems(list);
+        ASSERT_EQ(Selected(list), static_cast<int>(items.size()) - 1) << kind.name;
+        EXPECT_EQ(items.back(), kind.name);
+        EXPECT_EQ(items[items.size() - 2], "kinds") << kind.name;
+    }
+}
+
 TEST_F(DirectoryControls, ADriveThatCannotBeEnteredShowsTheErrorBoxWhileTheListStaysWhereItWas) {
     TDirectoryForm form;
     form.Show();

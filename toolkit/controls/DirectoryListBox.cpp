@@ -22,12 +22,8 @@ bool HasDriveLetter(const std::string& path) {
 std::string RootOf(const std::string& path) {
     if (HasDriveLetter(path))
         return path.substr(0, 2) + "\\";
-    std::size_t end = path.starts_with("\\\\") ? path.find('\\', path.find('\\', 2) + 1) : 0;
+    std::size_t end = path.starts_with("\\\\") ? FindChar(path, '\\', FindChar(path, '\\', 2) + 1) : 0;
     return end == std::string::npos ? path + "\\" : path.substr(0, end + 1);
-}
-
-std::string Join(const std::string& directory, const std::string& name) {
-    return directory.ends_with('\\') ? directory + name : directory + "\\" + name;
 }
 
 std::string CurrentDirectory() {
@@ -38,7 +34,7 @@ std::string CurrentDirectory() {
         length = GetCurrentDirectoryA(length, path.data());
     }
     path.resize(length);
-    if (path.size() > RootOf(path).size() && path.ends_with('\\'))
+    if (path.size() > RootOf(path).size() && EndsWithChar(path, '\\'))
         path.pop_back();
     if (HasDriveLetter(path))
         path[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(path[0])));
@@ -49,15 +45,19 @@ bool SameText(const std::string& a, const std::string& b) {
     return CompareStringA(LOCALE_USER_DEFAULT, NORM_IGNORECASE, a.c_str(), -1, b.c_str(), -1) == CSTR_EQUAL;
 }
 
+// Those a user may open: the system's own folder pickers leave out hidden and system folders, and
+// junctions and links, which mostly lead to where the user may not go ("Access is denied").
 std::vector<std::string> Subdirectories(const std::string& directory) {
+    constexpr DWORD kLeftOut = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM | FILE_ATTRIBUTE_REPARSE_POINT;
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(Join(directory, "*").c_str(), &found);
+    HANDLE search = FindFirstFileA(JoinPath(directory, "*").c_str(), &found);
     if (search == INVALID_HANDLE_VALUE)
         return names;
     do {
         std::string name = found.cFileName;
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && name != "." && name != "..")
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && !(found.dwFileAttributes & kLeftOut) &&
+            name != "." && name != "..")
             names.push_back(name);
     } while (FindNextFileA(search, &found));
     FindClose(search);
@@ -130,7 +130,7 @@ void TDirectoryListBox::ReadTree() {
     entries_.push_back({root, 0, true});
     std::size_t start = root.size();
     while (start < directory_.size()) {
-        std::size_t end = std::min(directory_.find('\\', start), directory_.size());
+        std::size_t end = std::min(FindChar(directory_, '\\', start), directory_.size());
         entries_.push_back({directory_.substr(start, end - start), static_cast<int>(entries_.size()), true});
         start = end + 1;
     }
@@ -153,10 +153,10 @@ void TDirectoryListBox::Fill() {
 
 std::string TDirectoryListBox::PathOf(int index) const {
     if (index > current_)
-        return Join(directory_, entries_[index].name);
+        return JoinPath(directory_, entries_[index].name);
     std::string path = entries_[0].name;
     for (int i = 1; i <= index; ++i)
-        path = Join(path, entries_[i].name);
+        path = JoinPath(path, entries_[i].name);
     return path;
 }
 
