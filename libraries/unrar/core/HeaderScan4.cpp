@@ -3,6 +3,8 @@
 #include "HeaderScanParts.h"
 #include "Text.h"
 
+#include <algorithm>
+
 namespace unrar::scan {
 
 namespace {
@@ -90,12 +92,36 @@ bool HoldsExtTimes(const std::string& h, size_t at) {
     return true;
 }
 
-// What libarchive reads in place of the header, with the CRC made to fit the bytes as they now are.
-void Mend(VolumeLayout& layout, uint64_t pos, std::string& h) {
-    uint32_t crc = Crc32(h.data() + 2, h.size() - 2) & 0xFFFF;
+// A header's CRC as RAR 4 takes it: over its bytes after the CRC field.
+uint32_t HeaderCrc(const std::string& h) {
+    return Crc32(h.data() + 2, h.size() - 2);
+}
+
+// What libarchive reads in place of the header, with `crc` in its CRC field.
+void Mend(VolumeLayout& layout, uint64_t pos, std::string& h, uint32_t crc) {
     h[0] = static_cast<char>(crc & 0xFF);
-    h[1] = static_cast<char>(crc >> 8);
+    h[1] = static_cast<char>((crc >> 8) & 0xFF);
     layout.mends.push_back({pos, h});
+}
+
+// libarchive takes the CRC of the blocks RAR 1.5 to 2.x add beside files (sub-blocks of security
+// data, streams and extended attributes, recovery records) over their data as well as their header,
+// where RAR takes it over the header alone: it is shown the CRC it computes. Data cut off by the end
+// of the volume is left for the walk to find. False on a read error.
+bool MendAddedBlock(InputFile& file, VolumeLayout& layout, uint64_t pos, std::string& h, uint64_t dataSize) {
+    constexpr size_t kChunk = 1 << 16;
+    uint32_t crc = HeaderCrc(h);
+    std::string chunk;
+    for (uint64_t done = 0; done < dataSize; done += chunk.size()) {
+        if (!ReadAt(file, pos + h.size() + done,
+                    static_cast<size_t>(std::min<uint64_t>(kChunk, dataSize - done)), chunk))
+            return false;
+        if (chunk.empty())
+            return true;
+        crc = Crc32(chunk.data(), chunk.size(), crc);
+    }
+    Mend(layout, pos, h, crc);
+    return true;
 }
 
 MemberRecord RecordOf4(const Rar4File& f, uint32_t flags, uint64_t offset) {
@@ -168,13 +194,13 @@ Block ReadBlock4(InputFile& file, uint64_t pos, bool& sawMain, VolumeLayout& lay
     if (h.size() < headSize)
         return Block::Broken();
     const uint32_t storedCrc = Le16(h, 0);
-    if ((Crc32(h.data() + 2, headSize - 2) & 0xFFFF) != storedCrc) {
+    if ((HeaderCrc(h) & 0xFFFF) != storedCrc) {
         // RAR 1.5 to 2.x take a main header's CRC over its own fields alone, not over its comment.
         bool oldMain = type == kMain4 && (flags & kMainComment) && headSize > kMainFieldsEnd &&
                        (Crc32(h.data() + 2, kMainFieldsEnd - 2) & 0xFFFF) == storedCrc;
         if (!oldMain)
             return Block::Broken();
-        Mend(layout, pos, h);
+        Mend(layout, pos, h, HeaderCrc(h));
     }
     if (!sawMain && type != kMain4) {
         // libarchive reads members that follow the signature without a main header.
@@ -210,7 +236,7 @@ Block ReadBlock4(InputFile& file, uint64_t pos, bool& sawMain, VolumeLayout& lay
             flags &= ~uint32_t(kFileExtTime);
             h[3] = static_cast<char>(flags & 0xFF);
             h[4] = static_cast<char>(flags >> 8);
-            Mend(layout, pos, h);
+            Mend(layout, pos, h, HeaderCrc(h));
         }
         if (type == kFile4) {
             layout.members.push_back(RecordOf4(f, flags, pos));
@@ -237,6 +263,8 @@ Block ReadBlock4(InputFile& file, uint64_t pos, bool& sawMain, VolumeLayout& lay
             if (headSize < 11)
                 return Block::Broken();
             dataSize = Le32(h, 7);
+            if (dataSize && !MendAddedBlock(file, layout, pos, h, dataSize))
+                return Block::Stop(RarReadError);
         }
     } else {
         return Block::Broken(); // libarchive refuses unknown blocks as well
