@@ -10,6 +10,7 @@
                     [--corrupt-member ARCNAME]... [--attributes ARCNAME=VALUE]...
                     [--zeros ARCNAME:SIZE]... [--announce-ext-time ARCNAME]...
                     [--encrypt-headers] [--old-comment] [--old-packing [--solid]] [--old-blocks]
+                    [--same-names]
 
 Members go into the archive in the order they are given. ARCNAME is written exactly as given, so
 hostile names (`../x`, `/x`, `C:\\x`) can be made; a RAR 4 archive stores Windows names with `\\`
@@ -37,6 +38,8 @@ reader that tried would find damaged. With --solid the archive is solid, as such
 file a sub-block of stored data (type 0x77, as NTFS security data is kept), and before the end header
 a recovery record of one sector (type 0x78): the XOR of every 512-byte sector before it and the CRC
 of each. Their header CRCs cover the header alone, as RAR's do.
+--same-names lets a name be given more than once: the member is added again, as archivers that
+append to an archive do; options that name a member apply to its first.
 --encrypt-headers (RAR 5) writes the archive encryption header before the main header and every
 header after it sealed: a 16-byte IV, then the header padded to 16 bytes. The seal is a stand-in for
 AES-256 (this writer carries no AES): without the password a reader sees what it sees of a real one,
@@ -1133,7 +1136,7 @@ def collect(args, default_mtime):
         if not hits:
             raise SystemExit(f'rarwrite: --announce-ext-time {name!r} names no member')
         hits[0].announce_ext_time = True
-    if len(set(names)) != len(names):
+    if len(set(names)) != len(names) and not args.same_names:
         raise SystemExit('rarwrite: a name is given twice')
     return members
 
@@ -1176,6 +1179,7 @@ def main(argv=None):
                    help='RAR 5: the encryption header, and every header after it sealed')
     p.add_argument('--old-comment', action='store_true',
                    help='RAR 4: --comment inside the main header, as RAR 1.5 to 2.x keep it')
+    p.add_argument('--same-names', action='store_true', help='a name may be given more than once')
     p.add_argument('--old-blocks', action='store_true',
                    help="RAR 4: RAR 2.x's sub-blocks after files and a recovery record")
     p.add_argument('--old-packing', action='store_true',
