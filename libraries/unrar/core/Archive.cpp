@@ -296,6 +296,10 @@ std::wstring Archive::EntryName() const {
         return WideOfUtf8(*utf8);
     if (const wchar_t* wide = archive_entry_pathname_w(entry))
         return wide;
+    if (std::optional<std::wstring> unicode = Record(current).unicodeName) {
+        std::replace(unicode->begin(), unicode->end(), L'\\', L'/');
+        return *unicode;
+    }
     const char* narrow = archive_entry_pathname(entry);
     return narrow ? fs.Widen(narrow) : std::wstring();
 }

@@ -124,6 +124,53 @@ bool MendAddedBlock(InputFile& file, VolumeLayout& layout, uint64_t pos, std::st
     return true;
 }
 
+// RAR 4's own Unicode form of a name, after the name in the system code page and a zero byte: the
+// high byte most characters share, then a flag byte before every four characters telling how each
+// is kept (a low byte alone, a low byte with the shared high byte, both bytes, or a run of the name
+// field's own bytes at the same places, with a correction added and the shared high byte). Read as
+// libarchive reads it; '\\' stays as stored.
+std::wstring UnicodeName4(const std::string& field) {
+    auto byte = [&](size_t i) { return static_cast<uint8_t>(field[i]); };
+    std::wstring out;
+    size_t at = field.find('\0') + 1;
+    if (at == 0 || at >= field.size())
+        return out;
+    const uint32_t high = uint32_t(byte(at++)) << 8;
+    uint32_t flags = 0;
+    for (int bits = 0; at < field.size() && out.size() < field.size();) {
+        if (bits == 0) {
+            flags = byte(at++);
+            bits = 8;
+        }
+        bits -= 2;
+        const uint32_t mode = (flags >> bits) & 3;
+        if (mode < 2) {
+            if (at >= field.size())
+                break;
+            out += static_cast<wchar_t>((mode ? high : 0) | byte(at++));
+        } else if (mode == 2) {
+            if (at + 2 > field.size())
+                break;
+            out += static_cast<wchar_t>(byte(at) | uint32_t(byte(at + 1)) << 8);
+            at += 2;
+        } else {
+            if (at >= field.size())
+                break;
+            uint32_t length = byte(at++), runHigh = 0;
+            uint8_t correction = 0;
+            if (length & 0x80) {
+                if (at >= field.size())
+                    break;
+                correction = byte(at++);
+                runHigh = high;
+            }
+            for (length = (length & 0x7F) + 2; length > 0 && out.size() < field.size(); --length)
+                out += static_cast<wchar_t>(runHigh | uint8_t(byte(out.size()) + correction));
+        }
+    }
+    return out;
+}
+
 MemberRecord RecordOf4(const Rar4File& f, uint32_t flags, uint64_t offset) {
     MemberRecord r;
     r.storedName = f.name;
@@ -152,6 +199,8 @@ MemberRecord RecordOf4(const Rar4File& f, uint32_t flags, uint64_t offset) {
         WideOfUtf8(f.name, &utf8);
     if (utf8)
         r.utf8Name = f.name;
+    if ((flags & kFileUnicode) && f.name.find('\0') != std::string::npos)
+        r.unicodeName = UnicodeName4(f.name);
     r.flags = flags & (RarContinuedBefore | RarContinuedAfter | RarEncrypted | RarSolid);
     if (r.directory)
         r.flags |= RarDirectory;
