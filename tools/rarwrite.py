@@ -9,7 +9,8 @@
                     [--filecopy ARCNAME=TARGET]... [--junction ARCNAME=TARGET]...
                     [--corrupt-member ARCNAME]... [--attributes ARCNAME=VALUE]...
                     [--zeros ARCNAME:SIZE]... [--announce-ext-time ARCNAME]...
-                    [--encrypt-headers] [--old-comment] [--old-packing [--solid]]
+                    [--encrypt-headers] [--old-comment] [--old-packing [--solid]] [--old-blocks]
+                    [--same-names]
 
 Members go into the archive in the order they are given. ARCNAME is written exactly as given, so
 hostile names (`../x`, `/x`, `C:\\x`) can be made; a RAR 4 archive stores Windows names with `\\`
@@ -33,6 +34,12 @@ main header, as RAR 1.5 to 2.x do, whose main header CRC covers its own fields a
 --old-packing (RAR 4) marks every file with data as packed by RAR 2.0 (unpack version 20, method
 0x33); this writer has no such packer, so the bytes stand as they are for the packed stream, which a
 reader that tried would find damaged. With --solid the archive is solid, as such archives often are.
+--old-blocks (RAR 4, not in volumes) writes the blocks RAR 1.5 to 2.x add beside files: after each
+file a sub-block of stored data (type 0x77, as NTFS security data is kept), and before the end header
+a recovery record of one sector (type 0x78): the XOR of every 512-byte sector before it and the CRC
+of each. Their header CRCs cover the header alone, as RAR's do.
+--same-names lets a name be given more than once: the member is added again, as archivers that
+append to an archive do; options that name a member apply to its first.
 --encrypt-headers (RAR 5) writes the archive encryption header before the main header and every
 header after it sealed: a 16-byte IV, then the header padded to 16 bytes. The seal is a stand-in for
 AES-256 (this writer carries no AES): without the password a reader sees what it sees of a real one,
@@ -769,9 +776,9 @@ class Rar4:
     OLD_VERSION = 20
 
     def __init__(self, naming, solid=False, dictionary=MAX_DICTIONARY, old_comment=None,
-                 old_packing=False):
+                 old_packing=False, old_blocks=False):
         self.naming, self.solid, self.dictionary = naming, solid, dictionary
-        self.old_comment, self.old_packing = old_comment, old_packing
+        self.old_comment, self.old_packing, self.old_blocks = old_comment, old_packing, old_blocks
 
     @staticmethod
     def block(kind, flags, body):
@@ -881,6 +888,27 @@ class Rar4:
     def file_header(self, m, part, split_before, split_after, crc):
         return self._file_block(0x74, m, self.stored_name(m), part, split_before, split_after, crc)
 
+    def sub_block(self, m):
+        """An NTFS security sub-block for file M, its data stored: what follows the file's data."""
+        if not self.old_blocks or m.kind not in ('file', 'generated'):
+            return b''
+        data = f'security of {m.name}'.encode('utf-8')
+        fields = struct.pack('<IHBIBBI', len(data), 0x104, 0, len(data), self.OLD_VERSION, self.STORE,
+                             zlib.crc32(data))
+        return self.block(0x77, self.LONG_BLOCK, fields) + data
+
+    def recovery_record(self, written):
+        """The recovery record for the bytes WRITTEN before it, or nothing."""
+        if not self.old_blocks:
+            return b''
+        sectors = [written[i:i + 512].ljust(512, b'\0') for i in range(0, len(written), 512)]
+        parity = bytearray(512)
+        for sector in sectors:
+            parity = bytearray(a ^ b for a, b in zip(parity, sector))
+        data = bytes(parity) + b''.join(struct.pack('<H', zlib.crc32(x) & 0xFFFF) for x in sectors)
+        fields = struct.pack('<IBHI', len(data), 1, 1, len(sectors)) + b'Protect!'
+        return self.block(0x78, self.LONG_BLOCK, fields) + data
+
     def comment(self, text):
         if self.old_comment is not None:
             return b''
@@ -936,6 +964,10 @@ class Writer:
             raise SystemExit('rarwrite: the volume size is too small for the archive headers')
 
     def close_volume(self, more):
+        if getattr(self.fmt, 'old_blocks', False):
+            self.f.flush()
+            with open(self.temps[-1], 'rb') as written:
+                self.f.write(self.fmt.recovery_record(written.read()))
         self.f.write(self.fmt.end_header(self.volume, more, len(self.temps) - 1))
         self.f.close()
 
@@ -1005,6 +1037,8 @@ class Writer:
             remaining -= part
             first = False
             if not split_after:
+                if getattr(self.fmt, 'old_blocks', False):
+                    self.f.write(self.fmt.sub_block(m))
                 return
 
     def write(self, members):
@@ -1102,7 +1136,7 @@ def collect(args, default_mtime):
         if not hits:
             raise SystemExit(f'rarwrite: --announce-ext-time {name!r} names no member')
         hits[0].announce_ext_time = True
-    if len(set(names)) != len(names):
+    if len(set(names)) != len(names) and not args.same_names:
         raise SystemExit('rarwrite: a name is given twice')
     return members
 
@@ -1145,6 +1179,9 @@ def main(argv=None):
                    help='RAR 5: the encryption header, and every header after it sealed')
     p.add_argument('--old-comment', action='store_true',
                    help='RAR 4: --comment inside the main header, as RAR 1.5 to 2.x keep it')
+    p.add_argument('--same-names', action='store_true', help='a name may be given more than once')
+    p.add_argument('--old-blocks', action='store_true',
+                   help="RAR 4: RAR 2.x's sub-blocks after files and a recovery record")
     p.add_argument('--old-packing', action='store_true',
                    help='RAR 4: files marked as packed by RAR 2.0, their bytes standing for it')
     p.add_argument('--compress', action='store_true', help='RAR 4: pack files with RAR 2.9 LZ')
@@ -1157,8 +1194,12 @@ def main(argv=None):
         raise SystemExit('rarwrite: --compress is for RAR 4 only')
     if args.solid and not (args.compress or args.old_packing):
         raise SystemExit('rarwrite: --solid needs --compress or --old-packing')
-    if args.format == '5' and (args.announce_ext_time or args.old_comment or args.old_packing):
-        raise SystemExit('rarwrite: --announce-ext-time, --old-comment and --old-packing are for RAR 4')
+    if args.format == '5' and (args.announce_ext_time or args.old_comment or args.old_packing or
+                               args.old_blocks):
+        raise SystemExit('rarwrite: --announce-ext-time, --old-comment, --old-packing and --old-blocks '
+                         'are for RAR 4')
+    if args.old_blocks and args.volume_size is not None:
+        raise SystemExit('rarwrite: --old-blocks is for an archive of one volume')
     if args.format == '4' and args.encrypt_headers:
         raise SystemExit('rarwrite: --encrypt-headers is for RAR 5')
     if args.old_comment and args.comment is None:
@@ -1171,7 +1212,8 @@ def main(argv=None):
     if d & (d - 1) or not MIN_DICTIONARY <= d <= MAX_DICTIONARY:
         raise SystemExit('rarwrite: --dictionary is a power of two from 64K to 4M')
     fmt = Rar5(args.naming, args.encrypt_headers) if args.format == '5' else Rar4(
-        args.naming, args.solid, d, args.comment if args.old_comment else None, args.old_packing)
+        args.naming, args.solid, d, args.comment if args.old_comment else None, args.old_packing,
+        args.old_blocks)
     members = collect(args, args.mtime if args.mtime is not None else time.time())
     for m in members:
         if m.kind in ('hardlink', 'filecopy', 'junction') and isinstance(fmt, Rar4):

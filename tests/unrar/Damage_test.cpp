@@ -187,6 +187,29 @@ TEST(OldMethods, AnOldArchiveWithItsCommentOpens) {
     EXPECT_EQ(run.comment, ReadFile(set.string() + ".comment"));
 }
 
+// RAR 1.5 to 2.x keep a file's security data, streams or extended attributes in a block after it,
+// and may close the archive with a recovery record; their CRC covers their header alone. No member
+// beside them is lost, and the archive ends as a whole one does.
+TEST(OldMethods, BlocksBesideFilesHideNoMember) {
+    const fs::path set = Fixtures() / "rar4-old-blocks";
+    for (int operation : {RarExtract, RarTest}) {
+        SCOPED_TRACE(operation);
+        TempFolder out;
+        RunOptions options;
+        options.operation = operation;
+        ArchiveRun run = RunArchive(VolumesOf(set).front(), out.Path(), options);
+        EXPECT_EQ(run.headerErrors, std::vector<int>{RarEndOfArchive}) << Describe(run);
+        EXPECT_EQ(OutcomesOf(run), (Outcomes{{"readme.txt", RarUnknownFormat},
+                                             {"data", RarOk},
+                                             {"data\\level.dat", RarUnknownFormat},
+                                             {"empty.txt", RarOk},
+                                             {"notes.txt", RarUnknownFormat}}));
+        if (operation == RarExtract) {
+            EXPECT_EQ(Difference(ReadTree(out.Path()), ReadTree(set.string() + ".expected")), "");
+        }
+    }
+}
+
 // A data callback that answers 0 or less stops the member at once: no more blocks, nothing of it
 // written, an error for it; the run may go on with the next member.
 TEST(DataCallback, ANonPositiveAnswerStopsTheMemberAtOnce) {

@@ -32,6 +32,7 @@ const char* const kGeneratedSets[] = {"rar5-single",
                                       "rar4-solid-parts",
                                       "rar4-solid-old-naming",
                                       "rar4-announced-ext-time",
+                                      "rar4-same-names",
                                       "demo"};
 
 std::set<std::string> LinesOf(const fs::path& path) {

@@ -2,6 +2,8 @@
 // files already in the destination.
 #include "UnrarTest.h"
 
+#include "../fixtures/RarBlocks.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -129,6 +131,39 @@ TEST(Header, DescribesMembersAsTheArchiveHoldsThem) {
     EXPECT_EQ(run.members.front().arcName, Ansi(volumes.front()));
     EXPECT_EQ(big.arcName, Ansi(volumes.front()));
     EXPECT_NE(find("data\\tail.bin").arcName, Ansi(volumes.front()));
+}
+
+// A name on NTFS may hold a surrogate without its pair, which libarchive cannot convert: the member
+// keeps the name RAR 4's Unicode form gives it and is read like any other.
+TEST(Header, ARar4NameWithAnUnpairedSurrogateIsKept) {
+    // Ünïcødé\日本.txt by its narrow part; a shared high byte of 0xD8 makes 日 (0x65E5) 0xD8E5.
+    const std::string narrow = "_n_c_d_\\__.txt";
+    TempFolder scratch;
+    std::vector<fs::path> copies;
+    int changed = 0;
+    for (const fs::path& volume : VolumesOf(Fixtures() / "rar4-parts")) {
+        std::string bytes = ReadFile(volume);
+        for (const rarblocks::Block& b : rarblocks::Blocks(bytes)) {
+            if (bytes[b.offset + 2] == 0x74 &&
+                bytes.compare(b.offset + 32, narrow.size() + 1, narrow + '\0') == 0) {
+                bytes[b.offset + 32 + narrow.size() + 1] = char(0xD8);
+                rarblocks::RefitRar4Crc(bytes, b);
+                ++changed;
+            }
+        }
+        copies.push_back(scratch.Path() / volume.filename());
+        std::ofstream(copies.back(), std::ios::binary) << bytes;
+    }
+    ASSERT_EQ(changed, 1);
+    RunOptions test;
+    test.operation = RarTest;
+    ArchiveRun run = RunArchive(copies.front(), {}, test);
+    EXPECT_EQ(run.end, RarEndOfArchive);
+    const std::string name = Ansi(std::wstring(L"\u00dcn\u00efc\u00f8d\u00e9\\\xd8e5\u672c.txt"));
+    EXPECT_EQ(std::count_if(run.members.begin(), run.members.end(),
+                            [&](const Member& m) { return m.fileName == name && m.result == RarOk; }),
+              1)
+        << "no member " << name;
 }
 
 // A member of 4 GiB or more has sizes its record's 32-bit fields cannot hold: they hold the most they

@@ -133,6 +133,14 @@ int Archive::ReadHeader(MemberHeader& header) {
             if (next >= starts.size())
                 return End(RarBadArchive); // libarchive sees a member the headers do not have
             const MemberRecord& record = Record(next);
+            // libarchive's RAR 4 reader takes a member named as the one before it for a part of that
+            // one, and gives it without name, size or type: a reader of its own reads it whole.
+            if (volumes[0].layout.format == Format::Rar4 && !archive_entry_size_is_set(e) &&
+                !record.splitBefore && readerFirst != next) {
+                reader.reset();
+                StartReader();
+                continue;
+            }
             bool regular = archive_entry_filetype(e) == AE_IFREG && !archive_entry_hardlink(e) &&
                            !record.directory && !record.encrypted;
             if (regular && archive_entry_size_is_set(e) &&
@@ -288,6 +296,10 @@ std::wstring Archive::EntryName() const {
         return WideOfUtf8(*utf8);
     if (const wchar_t* wide = archive_entry_pathname_w(entry))
         return wide;
+    if (std::optional<std::wstring> unicode = Record(current).unicodeName) {
+        std::replace(unicode->begin(), unicode->end(), L'\\', L'/');
+        return *unicode;
+    }
     const char* narrow = archive_entry_pathname(entry);
     return narrow ? fs.Widen(narrow) : std::wstring();
 }

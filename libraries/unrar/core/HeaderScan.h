@@ -33,6 +33,9 @@ struct MemberRecord {
     // A RAR 4 name without RAR's own Unicode form, written on Unix in UTF-8, which libarchive reads in
     // the system code page on Windows.
     std::optional<std::string> utf8Name;
+    // A RAR 4 name's own Unicode form, decoded here for when libarchive cannot convert it: names on
+    // NTFS may hold a surrogate without its pair.
+    std::optional<std::wstring> unicodeName;
     bool splitBefore = false;
     bool splitAfter = false;
     bool encrypted = false;

@@ -3,6 +3,8 @@
 #include "HeaderScanParts.h"
 #include "Text.h"
 
+#include <algorithm>
+
 namespace unrar::scan {
 
 namespace {
@@ -90,12 +92,83 @@ bool HoldsExtTimes(const std::string& h, size_t at) {
     return true;
 }
 
-// What libarchive reads in place of the header, with the CRC made to fit the bytes as they now are.
-void Mend(VolumeLayout& layout, uint64_t pos, std::string& h) {
-    uint32_t crc = Crc32(h.data() + 2, h.size() - 2) & 0xFFFF;
+// A header's CRC as RAR 4 takes it: over its bytes after the CRC field.
+uint32_t HeaderCrc(const std::string& h) {
+    return Crc32(h.data() + 2, h.size() - 2);
+}
+
+// What libarchive reads in place of the header, with `crc` in its CRC field.
+void Mend(VolumeLayout& layout, uint64_t pos, std::string& h, uint32_t crc) {
     h[0] = static_cast<char>(crc & 0xFF);
-    h[1] = static_cast<char>(crc >> 8);
+    h[1] = static_cast<char>((crc >> 8) & 0xFF);
     layout.mends.push_back({pos, h});
+}
+
+// libarchive takes the CRC of the blocks RAR 1.5 to 2.x add beside files (sub-blocks of security
+// data, streams and extended attributes, recovery records) over their data as well as their header,
+// where RAR takes it over the header alone: it is shown the CRC it computes. Data cut off by the end
+// of the volume is left for the walk to find. False on a read error.
+bool MendAddedBlock(InputFile& file, VolumeLayout& layout, uint64_t pos, std::string& h, uint64_t dataSize) {
+    constexpr size_t kChunk = 1 << 16;
+    uint32_t crc = HeaderCrc(h);
+    std::string chunk;
+    for (uint64_t done = 0; done < dataSize; done += chunk.size()) {
+        if (!ReadAt(file, pos + h.size() + done,
+                    static_cast<size_t>(std::min<uint64_t>(kChunk, dataSize - done)), chunk))
+            return false;
+        if (chunk.empty())
+            return true;
+        crc = Crc32(chunk.data(), chunk.size(), crc);
+    }
+    Mend(layout, pos, h, crc);
+    return true;
+}
+
+// RAR 4's own Unicode form of a name, after the name in the system code page and a zero byte: the
+// high byte most characters share, then a flag byte before every four characters telling how each
+// is kept (a low byte alone, a low byte with the shared high byte, both bytes, or a run of the name
+// field's own bytes at the same places, with a correction added and the shared high byte). Read as
+// libarchive reads it; '\\' stays as stored.
+std::wstring UnicodeName4(const std::string& field) {
+    auto byte = [&](size_t i) { return static_cast<uint8_t>(field[i]); };
+    std::wstring out;
+    size_t at = field.find('\0') + 1;
+    if (at == 0 || at >= field.size())
+        return out;
+    const uint32_t high = uint32_t(byte(at++)) << 8;
+    uint32_t flags = 0;
+    for (int bits = 0; at < field.size() && out.size() < field.size();) {
+        if (bits == 0) {
+            flags = byte(at++);
+            bits = 8;
+        }
+        bits -= 2;
+        const uint32_t mode = (flags >> bits) & 3;
+        if (mode < 2) {
+            if (at >= field.size())
+                break;
+            out += static_cast<wchar_t>((mode ? high : 0) | byte(at++));
+        } else if (mode == 2) {
+            if (at + 2 > field.size())
+                break;
+            out += static_cast<wchar_t>(byte(at) | uint32_t(byte(at + 1)) << 8);
+            at += 2;
+        } else {
+            if (at >= field.size())
+                break;
+            uint32_t length = byte(at++), runHigh = 0;
+            uint8_t correction = 0;
+            if (length & 0x80) {
+                if (at >= field.size())
+                    break;
+                correction = byte(at++);
+                runHigh = high;
+            }
+            for (length = (length & 0x7F) + 2; length > 0 && out.size() < field.size(); --length)
+                out += static_cast<wchar_t>(runHigh | uint8_t(byte(out.size()) + correction));
+        }
+    }
+    return out;
 }
 
 MemberRecord RecordOf4(const Rar4File& f, uint32_t flags, uint64_t offset) {
@@ -126,6 +199,8 @@ MemberRecord RecordOf4(const Rar4File& f, uint32_t flags, uint64_t offset) {
         WideOfUtf8(f.name, &utf8);
     if (utf8)
         r.utf8Name = f.name;
+    if ((flags & kFileUnicode) && f.name.find('\0') != std::string::npos)
+        r.unicodeName = UnicodeName4(f.name);
     r.flags = flags & (RarContinuedBefore | RarContinuedAfter | RarEncrypted | RarSolid);
     if (r.directory)
         r.flags |= RarDirectory;
@@ -168,13 +243,13 @@ Block ReadBlock4(InputFile& file, uint64_t pos, bool& sawMain, VolumeLayout& lay
     if (h.size() < headSize)
         return Block::Broken();
     const uint32_t storedCrc = Le16(h, 0);
-    if ((Crc32(h.data() + 2, headSize - 2) & 0xFFFF) != storedCrc) {
+    if ((HeaderCrc(h) & 0xFFFF) != storedCrc) {
         // RAR 1.5 to 2.x take a main header's CRC over its own fields alone, not over its comment.
         bool oldMain = type == kMain4 && (flags & kMainComment) && headSize > kMainFieldsEnd &&
                        (Crc32(h.data() + 2, kMainFieldsEnd - 2) & 0xFFFF) == storedCrc;
         if (!oldMain)
             return Block::Broken();
-        Mend(layout, pos, h);
+        Mend(layout, pos, h, HeaderCrc(h));
     }
     if (!sawMain && type != kMain4) {
         // libarchive reads members that follow the signature without a main header.
@@ -210,7 +285,7 @@ Block ReadBlock4(InputFile& file, uint64_t pos, bool& sawMain, VolumeLayout& lay
             flags &= ~uint32_t(kFileExtTime);
             h[3] = static_cast<char>(flags & 0xFF);
             h[4] = static_cast<char>(flags >> 8);
-            Mend(layout, pos, h);
+            Mend(layout, pos, h, HeaderCrc(h));
         }
         if (type == kFile4) {
             layout.members.push_back(RecordOf4(f, flags, pos));
@@ -237,6 +312,8 @@ Block ReadBlock4(InputFile& file, uint64_t pos, bool& sawMain, VolumeLayout& lay
             if (headSize < 11)
                 return Block::Broken();
             dataSize = Le32(h, 7);
+            if (dataSize && !MendAddedBlock(file, layout, pos, h, dataSize))
+                return Block::Stop(RarReadError);
         }
     } else {
         return Block::Broken(); // libarchive refuses unknown blocks as well
