@@ -41,15 +41,21 @@ std::string besideSelf(const char* extension) {
     return std::string(path, length) + extension;
 }
 
-void record(const std::string& call) {
-    std::string line = call + "\n";
-    HANDLE log = CreateFileA(besideSelf(".log").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (log == INVALID_HANDLE_VALUE)
+// Opened and closed for each line, so that nothing is lost when the program ends its process.
+void appendLine(const char* extension, const std::string& text) {
+    std::string line = text + "\n";
+    HANDLE file =
+        CreateFileA(besideSelf(extension).c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         return;
     DWORD written;
-    WriteFile(log, line.data(), DWORD(line.size()), &written, nullptr);
-    CloseHandle(log);
+    WriteFile(file, line.data(), DWORD(line.size()), &written, nullptr);
+    CloseHandle(file);
+}
+
+void record(const std::string& call) {
+    appendLine(".log", call);
 }
 
 std::optional<long long> setting(const char* section, const char* key) {
@@ -63,15 +69,7 @@ std::optional<long long> setting(const char* section, const char* key) {
 }
 
 void recordErrorMode() {
-    std::string line = std::to_string(GetErrorMode()) + "\n";
-    HANDLE file =
-        CreateFileA(besideSelf(".errormode").c_str(), FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                    nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    DWORD written;
-    WriteFile(file, line.data(), DWORD(line.size()), &written, nullptr);
-    CloseHandle(file);
+    appendLine(".errormode", std::to_string(GetErrorMode()));
 }
 
 MIDASboolean answer(const char* function, const std::string& arguments = "") {
