@@ -4,8 +4,7 @@ korvadel_add_test(NAME definition_test SOURCES toolkit/Definition_test.cpp LIBRA
 korvadel_add_test(NAME form_test
     SOURCES toolkit/Form_test.cpp toolkit/SystemClassKind_test.cpp toolkit/forms.rc
     LIBRARIES toolkit)
-set_source_files_properties(toolkit/forms.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_CURRENT_SOURCE_DIR}/toolkit/good.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-property.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/wrong-handler.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/unknown-kind.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/duplicate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/activate.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/buttons.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/directory.window;${CMAKE_CURRENT_SOURCE_DIR}/toolkit/oem.window")
+korvadel_resource_dependencies(toolkit/forms.rc)
 # The publisher's tool built for this machine runs its tests natively, outside the rig.
 if(KORVADEL_NATIVE)
     add_test(NAME medium_native_test COMMAND ${CMAKE_BINARY_DIR}/native/medium_test)
@@ -36,8 +35,7 @@ korvadel_add_test(NAME directory_controls_test SOURCES toolkit/DirectoryControls
 korvadel_add_test(NAME wordcap_test
     SOURCES components/Wordcap_test.cpp components/WordcapPaint_test.cpp components/wordcap.rc
     LIBRARIES components GUI TIMEOUT 300)
-set_source_files_properties(components/wordcap.rc PROPERTIES OBJECT_DEPENDS
-    "${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-form.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-bare.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-plain.window;${CMAKE_CURRENT_SOURCE_DIR}/components/wordcap-two.window")
+korvadel_resource_dependencies(components/wordcap.rc)
 korvadel_add_test(NAME wordcap_windows_test SOURCES components/WordcapWindows_test.cpp GUI
     DEPENDS installer midas_double unrar TIMEOUT 300)
 
@@ -49,6 +47,7 @@ add_custom_target(demo DEPENDS installer unrar music tour fixtures_demo)
 
 # The main window made by a small program of its own, so that Playmod can be called as the tests like.
 add_executable(playmod_probe WIN32 shell/playmod_probe.cpp ${PROJECT_SOURCE_DIR}/resources/install.rc)
+korvadel_resource_dependencies(${PROJECT_SOURCE_DIR}/resources/install.rc)
 target_link_libraries(playmod_probe PRIVATE shell midas_double)
 target_link_options(playmod_probe PRIVATE -mconsole)
 korvadel_add_test(NAME playmod_test SOURCES shell/Playmod_test.cpp GUI DEPENDS playmod_probe midas_double unrar)
