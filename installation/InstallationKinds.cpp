@@ -1,7 +1,11 @@
 #include "installation/InstallationKinds.h"
 
+#include "components/ComponentKinds.h"
 #include "installation/RARArc.h"
+#include "toolkit/controls/StandardKinds.h"
 
-void RegisterInstallationKinds() {
+void RegisterProgramKinds() {
+    RegisterStandardKinds();
+    RegisterComponentsKinds();
     RegisterComponentKind<TRAR>("TRAR");
 }

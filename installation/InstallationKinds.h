@@ -1,4 +1,6 @@
-// The installation's kinds of component, as window definitions name them.
+// Every kind of component the program's window definitions can name: the toolkit's stock controls,
+// the project's components and the installation's archive component. The program and the tests that
+// make its windows register them here, in one place.
 #pragma once
 
-void RegisterInstallationKinds();
+void RegisterProgramKinds();

@@ -1,6 +1,5 @@
 // The program body: the music library is started before anything else and stopped after the last
 // window has closed; in between the five windows are created and the message loop runs.
-#include "components/ComponentKinds.h"
 #include "installation/InstallationKinds.h"
 #include "installation/Unit2.h"
 #include "installation/Unit3.h"
@@ -10,7 +9,6 @@
 #include "shell/Unit1.h"
 #include "shell/Unit4.h"
 #include "toolkit/Application.h"
-#include "toolkit/controls/StandardKinds.h"
 
 namespace {
 constexpr char kStartupFailure[] = "MIDAS Error";
@@ -26,9 +24,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     if (!MIDASok(MIDASstartBackgroundPlay(0)))
         MidasFailure(kStartupFailure);
 
-    RegisterStandardKinds();
-    RegisterComponentsKinds();
-    RegisterInstallationKinds();
+    RegisterProgramKinds();
     Application.SetTitle("Korvadel Installer v1.0");
     try {
         Application.CreateForm(Form1);

@@ -542,7 +542,7 @@ public:
 };
 
 TEST(RARDefinition, AWindowDefinitionSetsTheSettingsAndBindsTheEvents) {
-    RegisterInstallationKinds();
+    RegisterProgramKinds();
     DefObject definition = ParseDefinition("object RAR1: TRAR\n"
                                            "  ArchiveName = \"D:\\\\game.rar\"\n"
                                            "  TargetDir = \"C:\\\\Games\"\n"

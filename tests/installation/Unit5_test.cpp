@@ -1,11 +1,9 @@
 // The extraction dialog made in this process, so that its volume bar can be read at every volume event
 // of a real run of the demo archive through the extraction library.
-#include "components/ComponentKinds.h"
 #include "installation/InstallationKinds.h"
 #include "installation/Settings.h"
 #include "installation/Unit5.h"
 #include "tests/driver/Driver.h"
-#include "toolkit/controls/StandardKinds.h"
 
 #include <gtest/gtest.h>
 
@@ -31,9 +29,7 @@ struct Step {
 
 std::vector<Step> VolumeBarDuringARun(const std::string& files, bool secondVolumeMissing) {
     static bool registered = [] {
-        RegisterStandardKinds();
-        RegisterComponentsKinds();
-        RegisterInstallationKinds();
+        RegisterProgramKinds();
         return true;
     }();
     (void)registered;
