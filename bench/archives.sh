@@ -1,18 +1,10 @@
 # Sourced by the extraction benches: the inputs both sides read and the native side's extractor.
-# Needs root= (the source tree). Makes work= (a scratch folder, removed on exit with any rig started
-# in it); sets volumes=(...) to the stored RAR 5 set of 1 GiB in five volumes and sample= to
-# libarchive's largest compressed RAR sample, builds $work/la_extract over the same patched
+# Needs root= (the source tree). Makes work= (bench/scratch.sh); sets volumes=(...) to the stored
+# RAR 5 set of 1 GiB in five volumes and sample= to libarchive's largest compressed RAR sample, builds $work/la_extract over the same patched
 # libarchive as the DLL's, built for this machine, and reads every input once so that both sides
 # read from the page cache.
 
-# In memory where the machine has it: the disk's write-back would time itself, not the extraction.
-scratch=/dev/shm; [[ -d $scratch && -w $scratch ]] || scratch=/tmp
-work=$(mktemp -d "$scratch/korvadel-bench.XXXXXX")
-cleanup() {
-    "$root/tests/rig/stop.sh" "$work" >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$root/bench/scratch.sh"
 
 # The native side's CRC is Debian's zlib as it ships (the system's), not ours, which folds with
 # carry-less multiplication: the baseline is libarchive as this machine has it.

@@ -11,13 +11,7 @@ root=$(cd "$(dirname "$0")/../.." && pwd)
 build=$(cd "${1:-$root/build}" && pwd)
 
 cmake --build "$build" --target unrar -j2 >/dev/null
-scratch=/dev/shm; [[ -d $scratch && -w $scratch ]] || scratch=/tmp
-work=$(mktemp -d "$scratch/korvadel-smallfiles.XXXXXX")
-cleanup() {
-    "$root/tests/rig/stop.sh" "$work" >/dev/null 2>&1 || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
+. "$root/bench/scratch.sh"
 
 windows() { x86_64-w64-mingw32-g++-posix -std=c++20 -O2 -Wall -Wextra -Werror -static "$@"; }
 windows -I"$root/libraries/unrar" "$root/bench/unrar/unrar_bench.cpp" "$build/libraries/unrar/libunrar.dll.a" \
