@@ -1,6 +1,5 @@
 #include "installation/Unit2.h"
 
-#include "installation/Settings.h"
 #include "installation/Unit3.h"
 #include "installation/Unit5.h"
 
@@ -31,59 +30,24 @@ bool EnoughSpace(std::uint64_t freeBytes, int requiredMegabytes) {
 }
 
 TForm2::TForm2() : TForm("TForm2") {
-    Load(
-        {
-            {"FormActivate", Method(this, &TForm2::FormActivate)},
-            {"DriveComboBox1Change", Method(this, &TForm2::DriveComboBox1Change)},
-            {"SpeedButton1Click", Method(this, &TForm2::SpeedButton1Click)},
-            {"SpeedButton2Click", Method(this, &TForm2::SpeedButton2Click)},
-            {"SpeedButton3Click", Method(this, &TForm2::SpeedButton3Click)},
-        },
-        {
-            Field("DriveComboBox1", DriveComboBox1),
-            Field("DirectoryListBox1", DirectoryListBox1),
-            Field("Bevel1", Bevel1),
-            Field("Label1", Label1),
-            Field("Label3", Label3),
-            Field("Label2", Label2),
-            Field("Label4", Label4),
-            Field("SpeedButton1", SpeedButton1),
-            Field("SpeedButton2", SpeedButton2),
-            Field("SpeedButton3", SpeedButton3),
-        });
+    Load({
+        Field("DriveComboBox1", DriveComboBox1),
+        Field("DirectoryListBox1", DirectoryListBox1),
+        Field("Bevel1", Bevel1),
+        Field("Label1", Label1),
+        Field("Label3", Label3),
+        Field("Label2", Label2),
+        Field("Label4", Label4),
+        Field("SpeedButton1", SpeedButton1),
+        Field("SpeedButton2", SpeedButton2),
+        Field("SpeedButton3", SpeedButton3),
+    });
 }
 
-void TForm2::FormActivate(TObject*) {
-    Label4->SetCaption(Settings::SIZE + " Mb");
-}
-
-void TForm2::DriveComboBox1Change(TObject*) {
-    // A directory on a network share has no drive letter: the share holds its space.
-    char drive = DriveComboBox1->Drive();
-    std::string root = drive ? std::string(1, drive) + ":\\" : DirectoryListBox1->Root();
-    std::uint64_t free = GetFreeSpace(root);
-    std::string text = FormatSize(free);
-    if (EnoughSpace(free, StrToInt(Settings::SIZE))) {
-        Label3->Font.SetColor(clBlack);
-        Label3->SetCaption(text);
-        SetCaption("Select a Directory");
-    } else {
-        Label3->Font.SetColor(clRed);
-        Label3->SetCaption(text);
-        SetCaption("Insufficient space on this disk!");
-    }
-}
-
-void TForm2::SpeedButton1Click(TObject*) {
-    Hide();
+void TForm2::ShowExtraction() {
     Form5->ShowModal();
 }
 
-void TForm2::SpeedButton2Click(TObject*) {
+void TForm2::ShowMakeDirectory() {
     Form3->Show();
-    Hide();
-}
-
-void TForm2::SpeedButton3Click(TObject*) {
-    Close();
 }

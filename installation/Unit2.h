@@ -2,6 +2,7 @@
 // product needs, and the roads on to making a directory and to extracting.
 #pragma once
 
+#include "installation/Settings.h"
 #include "toolkit/controls/Bevel.h"
 #include "toolkit/controls/DirectoryListBox.h"
 #include "toolkit/controls/DriveComboBox.h"
@@ -10,6 +11,18 @@
 #include "toolkit/Form.h"
 
 #include <cstdint>
+
+// windows.h keeps a 16-bit era macro of this name.
+#undef GetFreeSpace
+
+// Bytes available to the caller on the drive or share of a root path such as "c:\" or
+// "\\server\share\"; 0 when the system cannot say.
+std::uint64_t GetFreeSpace(const std::string& root);
+// "4768 Mb" above one megabyte, "900 Kb" up to it; whole numbers, halves away from zero.
+std::string FormatSize(std::uint64_t bytes);
+// Whether the free bytes are more than the megabytes needed, counted as the dialog shows them: in
+// whole megabytes, halves away from zero.
+bool EnoughSpace(std::uint64_t freeBytes, int requiredMegabytes);
 
 class TForm2 : public TForm {
 public:
@@ -26,23 +39,31 @@ public:
 
     TForm2();
 
-    void FormActivate(TObject* Sender);
-    void DriveComboBox1Change(TObject* Sender);
-    void SpeedButton1Click(TObject* Sender);
-    void SpeedButton2Click(TObject* Sender);
-    void SpeedButton3Click(TObject* Sender);
+    HANDLER(void, FormActivate)(TObject*) { Label4->SetCaption(Settings::SIZE + " Mb"); }
+    HANDLER(void, DriveComboBox1Change)(TObject*) {
+        // A directory on a network share has no drive letter: the share holds its space.
+        char drive = DriveComboBox1->Drive();
+        std::string root = drive ? std::string(1, drive) + ":\\" : DirectoryListBox1->Root();
+        std::uint64_t free = GetFreeSpace(root);
+        bool enough = EnoughSpace(free, StrToInt(Settings::SIZE));
+        Label3->Font.SetColor(enough ? clBlack : clRed);
+        Label3->SetCaption(FormatSize(free));
+        SetCaption(enough ? "Select a Directory" : "Insufficient space on this disk!");
+    }
+    HANDLER(void, SpeedButton1Click)(TObject*) {
+        Hide();
+        ShowExtraction();
+    }
+    HANDLER(void, SpeedButton2Click)(TObject*) {
+        ShowMakeDirectory();
+        Hide();
+    }
+    HANDLER(void, SpeedButton3Click)(TObject*) { Close(); }
+
+private:
+    // Out of line: the headers of the dialogs this one gives way to include this one.
+    void ShowExtraction();
+    void ShowMakeDirectory();
 };
 
 extern TForm2* Form2;
-
-// windows.h keeps a 16-bit era macro of this name.
-#undef GetFreeSpace
-
-// Bytes available to the caller on the drive or share of a root path such as "c:\" or
-// "\\server\share\"; 0 when the system cannot say.
-std::uint64_t GetFreeSpace(const std::string& root);
-// "4768 Mb" above one megabyte, "900 Kb" up to it; whole numbers, halves away from zero.
-std::string FormatSize(std::uint64_t bytes);
-// Whether the free bytes are more than the megabytes needed, counted as the dialog shows them: in
-// whole megabytes, halves away from zero.
-bool EnoughSpace(std::uint64_t freeBytes, int requiredMegabytes);

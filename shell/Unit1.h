@@ -2,6 +2,7 @@
 #pragma once
 
 #include "components/ScrollText.h"
+#include "installation/Settings.h"
 #include "shell/midasdll.h"
 #include "toolkit/controls/Image.h"
 #include "toolkit/controls/Label.h"
@@ -26,24 +27,44 @@ public:
 
     TForm1();
 
-    void FormCreate(TObject* Sender);
-    void FormShow(TObject* Sender);
-    void Image1MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-    void Label1MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-    void Image2MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-    void Label2MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-    void Image3MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-    void Label3MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-    void Image4MouseMove(TObject* Sender, TShiftState Shift, int X, int Y);
-    void Label1Click(TObject* Sender);
-    void Image2Click(TObject* Sender);
-    void Install1Click(TObject* Sender);
-    void Label2Click(TObject* Sender);
-    void Image3Click(TObject* Sender);
-    void rlxnfo1Click(TObject* Sender);
-    void Label3Click(TObject* Sender);
-    void Image4Click(TObject* Sender);
-    void Quit1Click(TObject* Sender);
+    HANDLER(void, FormCreate)(TObject*) {
+        Settings::Load();
+        SetBrushStyle(bsClear);
+        Label4->SetCaption(Settings::APPZ);
+        Image2->Hide();
+        Image3->Hide();
+        Image4->Hide();
+        // Straight into the list: the next tick shows it.
+        ScrollText1->Items().SetText(Settings::SCRTXT);
+    }
+    HANDLER(void, FormShow)(TObject*) {
+        Module = 0;
+        PlayHandle = 0;
+        Playmod("install.dat");
+    }
+
+    // The mouse over the picture's background puts out the words; over a word or its label, lights it.
+    HANDLER(void, Image1MouseMove)(TObject*, TShiftState, int, int) {
+        for (TLabel* label : {Label1, Label2, Label3})
+            label->Font.SetColor(clWhite);
+        Light(nullptr);
+    }
+    HANDLER(void, Label1MouseMove)(TObject*, TShiftState, int, int) { Light(Image2); }
+    HANDLER(void, Image2MouseMove)(TObject*, TShiftState, int, int) { Light(Image2); }
+    HANDLER(void, Label2MouseMove)(TObject*, TShiftState, int, int) { Light(Image3); }
+    HANDLER(void, Image3MouseMove)(TObject*, TShiftState, int, int) { Light(Image3); }
+    HANDLER(void, Label3MouseMove)(TObject*, TShiftState, int, int) { Light(Image4); }
+    HANDLER(void, Image4MouseMove)(TObject*, TShiftState, int, int) { Light(Image4); }
+
+    HANDLER(void, Label1Click)(TObject*) { OpenInstall(); }
+    HANDLER(void, Image2Click)(TObject*) { OpenInstall(); }
+    HANDLER(void, Install1Click)(TObject*) { OpenInstall(); }
+    HANDLER(void, Label2Click)(TObject*) { OpenInfo(); }
+    HANDLER(void, Image3Click)(TObject*) { OpenInfo(); }
+    HANDLER(void, rlxnfo1Click)(TObject*) { OpenInfo(); }
+    HANDLER(void, Label3Click)(TObject*) { Close(); }
+    HANDLER(void, Image4Click)(TObject*) { Close(); }
+    HANDLER(void, Quit1Click)(TObject*) { Close(); }
 
     // Loads and starts a module, replacing the one that plays; an empty name plays the loaded
     // module once more.

@@ -1,14 +1,7 @@
 #include "shell/Unit4.h"
 
-#include "installation/Settings.h"
-
 TForm4* Form4 = nullptr;
 
-namespace {
-
-constexpr std::size_t kMaxMessage = 255;
-
-// The whole file, read while others may not write it; nothing when it cannot be opened.
 bool ReadWholeFile(const std::string& path, std::string& contents) {
     HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -25,8 +18,6 @@ bool ReadWholeFile(const std::string& path, std::string& contents) {
         throw Exception("Cannot read " + path);
     return true;
 }
-
-} // namespace
 
 std::string WithWindowsLineEnds(const std::string& text) {
     std::string result;
@@ -47,30 +38,5 @@ std::string WithWindowsLineEnds(const std::string& text) {
 }
 
 TForm4::TForm4() : TForm("TForm4") {
-    Load(
-        {
-            {"FormActivate", Method(this, &TForm4::FormActivate)},
-            {"FormClick", Method(this, &TForm4::FormClick)},
-            {"Memo1Click", Method(this, &TForm4::Memo1Click)},
-        },
-        {Field("Memo1", Memo1)});
-}
-
-void TForm4::FormActivate(TObject*) {
-    std::string path = Settings::ProgramDirectory() + Settings::NFO;
-    Memo1->SetText("");
-    std::string contents;
-    if (!Settings::NFO.empty() && ReadWholeFile(path, contents)) {
-        Memo1->SetText(WithWindowsLineEnds(contents));
-        SetCaption(Settings::NFO);
-    } else
-        Memo1->SetText(("Can`t load file " + Settings::NFO).substr(0, kMaxMessage));
-}
-
-void TForm4::FormClick(TObject*) {
-    Close();
-}
-
-void TForm4::Memo1Click(TObject*) {
-    Close();
+    Load({Field("Memo1", Memo1)});
 }

@@ -6,7 +6,9 @@
 
 #include <any>
 #include <initializer_list>
+#include <functional>
 #include <map>
+#include <type_traits>
 
 enum TBorderStyle { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow, bsSizeToolWin };
 enum TBorderIcon : unsigned { biSystemMenu = 1, biMinimize = 2, biMaximize = 4, biHelp = 8 };
@@ -33,10 +35,12 @@ constexpr TModalResult mrCancel = 2;
 // The handlers a form offers its definition, by name.
 using Handlers = std::map<std::string, std::any>;
 
-template <class Form, class Result, class... Args>
-std::any Method(Form* form, Result (Form::*method)(Args...)) {
-    return std::function<Result(Args...)>([form, method](Args... args) { return (form->*method)(args...); });
-}
+// Declares a handler of a form's class and offers it to the form's definition under its own name:
+//     HANDLER(void, SpeedButton1Click)(TObject* Sender) { ... }
+// The offer is a member ahead of the method, made before the form's constructor reads the definition.
+#define HANDLER(result, name)                                                                                \
+    TForm::HandlerOffer name##Offer_{this, #name, &std::remove_pointer_t<decltype(this)>::name};             \
+    result name
 
 // A member of the form that points at the component of that name once the definition is read.
 struct FieldBinding {
@@ -93,9 +97,19 @@ public:
     void InsertChild(TComponent* child, const std::string& where) override;
 
 protected:
+    struct HandlerOffer {
+        template <class Form, class Result, class... Args>
+        HandlerOffer(Form* form, const char* name, Result (Form::*method)(Args...)) {
+            static_cast<TForm*>(form)->handlers_.emplace(
+                name, std::function<Result(Args...)>(
+                          [form, method](Args... args) { return (form->*method)(args...); }));
+        }
+    };
+
     explicit TForm(const std::string& className);
-    // Reads the definition, binds the members and runs the creation event.
-    void Load(const Handlers& handlers, std::initializer_list<FieldBinding> fields);
+    // Reads the definition, binds its handler names to the handlers offered and the members to the
+    // components, and runs the creation event.
+    void Load(std::initializer_list<FieldBinding> fields);
 
     void CreateHandle() override;
     LRESULT WndProc(UINT message, WPARAM wParam, LPARAM lParam) override;
@@ -118,6 +132,7 @@ private:
     DWORD WindowStyle() const;
     DWORD WindowExStyle() const;
 
+    Handlers handlers_;
     std::string caption_;
     TBorderStyle borderStyle_ = bsSizeable;
     TBorderIcons borderIcons_ = biSystemMenu | biMinimize | biMaximize;

@@ -61,7 +61,7 @@ void FailSize(TForm&, const DefValue& value, Binder&) {
 
 } // namespace
 
-void TForm::Load(const Handlers& handlers, std::initializer_list<FieldBinding> fields) {
+void TForm::Load(std::initializer_list<FieldBinding> fields) {
     std::string source = ClassName + " window definition";
     DefObject root = ParseDefinition(ResourceData(ClassName), source);
     if (root.kind != ClassName)
@@ -69,7 +69,7 @@ void TForm::Load(const Handlers& handlers, std::initializer_list<FieldBinding> f
     Name = root.name;
     loading_ = true;
     ScopeExit reading([this] { loading_ = false; });
-    DefinitionLoader loader(*this, handlers);
+    DefinitionLoader loader(*this, handlers_);
     loader.Apply(*this, root);
     loader.ResolveReferences();
     for (const auto& component : Components())

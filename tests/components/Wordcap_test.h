@@ -28,10 +28,10 @@ public:
     explicit TTestForm(const std::string& kind, bool designing = false) : TForm(kind) {
         Designing = designing;
         RegisterComponentsKinds();
-        Load({{"DrawCaption", Method(this, &TTestForm::DrawCaption)}}, {});
+        Load({});
         MSOfficeCaption1 = dynamic_cast<TMSOfficeCaption*>(FindComponent("MSOfficeCaption1"));
     }
-    void DrawCaption(TObject*, TCanvas& canvas, RECT& r) {
+    HANDLER(void, DrawCaption)(TObject*, TCanvas& canvas, RECT& r) {
         if (drawCaption)
             drawCaption(canvas, r);
     }

@@ -103,12 +103,10 @@ public:
 
     TActivateForm() : TForm("TActivateForm") {
         RegisterStandardKinds();
-        Load({{"FormActivate", Method(this, &TActivateForm::FormActivate)},
-              {"FormClick", Method(this, &TActivateForm::FormClick)}},
-             {});
+        Load({});
     }
-    void FormActivate(TObject*) { ++activations; }
-    void FormClick(TObject*) { onClick(); }
+    HANDLER(void, FormActivate)(TObject*) { ++activations; }
+    HANDLER(void, FormClick)(TObject*) { onClick(); }
 };
 
 void Pump() {

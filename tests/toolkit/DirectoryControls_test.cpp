@@ -24,16 +24,14 @@ public:
 
     TDirectoryForm() : TForm("TDirectoryForm") {
         RegisterStandardKinds();
-        Load({{"DriveComboBox1Change", Method(this, &TDirectoryForm::DriveComboBox1Change)},
-              {"DirectoryListBox1Change", Method(this, &TDirectoryForm::DirectoryListBox1Change)}},
-             {Field("DriveComboBox1", DriveComboBox1), Field("DirectoryListBox1", DirectoryListBox1)});
+        Load({Field("DriveComboBox1", DriveComboBox1), Field("DirectoryListBox1", DirectoryListBox1)});
     }
-    void DriveComboBox1Change(TObject*) {
+    HANDLER(void, DriveComboBox1Change)(TObject*) {
         changes.push_back(std::string("drive ") + DriveComboBox1->Drive());
         if (failOnDrive)
             throw Exception("'x' is not a valid integer value");
     }
-    void DirectoryListBox1Change(TObject*) { changes.push_back(DirectoryListBox1->Directory()); }
+    HANDLER(void, DirectoryListBox1Change)(TObject*) { changes.push_back(DirectoryListBox1->Directory()); }
 
     // The form makes its controls' windows with its own.
     HWND List() {

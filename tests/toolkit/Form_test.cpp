@@ -32,23 +32,16 @@ public:
 
     explicit TTestForm(const std::string& kind) : TForm(kind) {
         RegisterStandardKinds();
-        Load(
-            {
-                {"FormCreate", Method(this, &TTestForm::FormCreate)},
-                {"FormClick", Method(this, &TTestForm::FormClick)},
-                {"Clicked", Method(this, &TTestForm::Clicked)},
-                {"Moved", Method(this, &TTestForm::Moved)},
-            },
-            {Field("Below", Below), Field("Above", Above), Field("Hidden", Hidden), Field("Sized", Sized),
-             Field("Menu", Menu)});
+        Load({Field("Below", Below), Field("Above", Above), Field("Hidden", Hidden), Field("Sized", Sized),
+              Field("Menu", Menu)});
     }
-    void FormCreate(TObject* sender) {
+    HANDLER(void, FormCreate)(TObject* sender) {
         // Members are bound and every property set before the creation event.
         journal.Add(Menu && PopupMenu == Menu ? "created" : "created too early", sender);
     }
-    void FormClick(TObject* sender) { journal.Add("form click", sender); }
-    void Clicked(TObject* sender) { journal.Add("click", sender); }
-    void Moved(TObject* sender, TShiftState, int x, int y) {
+    HANDLER(void, FormClick)(TObject* sender) { journal.Add("form click", sender); }
+    HANDLER(void, Clicked)(TObject* sender) { journal.Add("click", sender); }
+    HANDLER(void, Moved)(TObject* sender, TShiftState, int x, int y) {
         journal.Add("move " + std::to_string(x) + "," + std::to_string(y), sender);
     }
 
@@ -165,12 +158,10 @@ public:
 
     TButtonForm() : TForm("TButtonForm") {
         RegisterStandardKinds();
-        Load({{"Clicked", Method(this, &TButtonForm::Clicked)},
-              {"Ticked", Method(this, &TButtonForm::Ticked)}},
-             {Field("Install", Install), Field("Ampersand", Ampersand)});
+        Load({Field("Install", Install), Field("Ampersand", Ampersand)});
     }
-    void Clicked(TObject* sender) { clicks.push_back(dynamic_cast<TComponent*>(sender)->Name); }
-    void Ticked(TObject*) { ++ticks; }
+    HANDLER(void, Clicked)(TObject* sender) { clicks.push_back(dynamic_cast<TComponent*>(sender)->Name); }
+    HANDLER(void, Ticked)(TObject*) { ++ticks; }
 };
 
 TEST(SpeedButtons, TheLetterAfterTheAmpersandPressesAnEnabledButton) {

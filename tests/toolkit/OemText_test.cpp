@@ -75,7 +75,7 @@ public:
 
     TOemForm(const char* face, int height, BYTE charset) : TForm("TOemForm") {
         RegisterStandardKinds();
-        Load({}, {Field("Memo1", Memo1)});
+        Load({Field("Memo1", Memo1)});
         Memo1->Font.SetName(face);
         Memo1->Font.SetHeight(height);
         Memo1->Font.SetCharset(charset);

@@ -32,11 +32,10 @@ class TActivateForm : public TForm {
 public:
     TActivateForm() : TForm("TActivateForm") {
         RegisterComponentKind<TCheckBox>("TCheckBox");
-        Load({{"FormActivate", Method(this, &TActivateForm::Nothing)},
-              {"FormClick", Method(this, &TActivateForm::Nothing)}},
-             {});
+        Load({});
     }
-    void Nothing(TObject*) {}
+    HANDLER(void, FormActivate)(TObject*) {}
+    HANDLER(void, FormClick)(TObject*) {}
 };
 
 TEST(SystemClassKinds, AKindOfTheTestsAloneIsReflectedToClickedAndColouredAsItsClassDraws) {
